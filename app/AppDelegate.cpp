@@ -1,0 +1,6 @@
+#include "AppDelegate.h"
+
+bool AppDelegate::applicationDidFinishLaunching()
+{
+    return true;
+}

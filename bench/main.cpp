@@ -1,0 +1,47 @@
+#include "Scenario.h"
+
+#include <QApplication>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+QList<Scenario> &Scenarios::all()
+{
+    static QList<Scenario> scenarios;
+    return scenarios;
+}
+
+void Scenarios::print(const QJsonObject &result)
+{
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+static int usage()
+{
+    std::fprintf(stderr, "usage: melvora-bench SCENARIO [ARGS...]\n       melvora-bench all\nscenarios:\n");
+    for (const Scenario &s : Scenarios::all())
+        std::fprintf(stderr, "  %s %s\n", s.name, s.usage);
+    return 2;
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("all")) {
+        int status = 0;
+        for (const Scenario &s : Scenarios::all())
+            status |= s.run({});
+        return status;
+    }
+    for (const Scenario &s : Scenarios::all())
+        if (name == QLatin1String(s.name))
+            return s.run(args);
+    return usage();
+}

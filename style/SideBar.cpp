@@ -1,0 +1,1 @@
+#include "SideBar.h"

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+// The order in which an album's files run: by track-number text (files
+// without one last) or by file name.
+namespace AlbumOrder {
+enum class Key { FileName, TrackNumber };
+
+// The sort key of one file: the track-number text with "-" as "MAX", or the
+// file name.
+QString key(const QUrl &url, Key key);
+// <0, 0, >0: plain comparison by character code, canonically equivalent
+// texts equal.
+int compareKeys(const QString &a, const QString &b);
+// The files sorted ascending; files with equal keys keep their order. Each
+// file's key is read once.
+QList<QUrl> sorted(const QList<QUrl> &files, Key key);
+} // namespace AlbumOrder

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <compare>
+#include <optional>
+
+// A file system timestamp with its full precision.
+struct FileTime
+{
+    qint64 seconds = 0;     // since 1970-01-01 00:00:00 UTC
+    qint64 nanoseconds = 0; // 0 .. 999'999'999
+
+    static FileTime fromDateTime(const QDateTime &moment);
+    QDateTime toDateTime() const; // millisecond precision, for display
+    auto operator<=>(const FileTime &) const = default;
+};
+
+// Dates of a file as the file system keeps them.
+namespace FileDates {
+// The birth time where the file system records one; none otherwise or when the
+// file cannot be read.
+std::optional<FileTime> creationDate(const QString &path);
+std::optional<FileTime> modificationDate(const QString &path);
+// Sets only the modification time (the access time is left as it is).
+bool setModificationDate(const QString &path, const FileTime &time);
+} // namespace FileDates

@@ -1,0 +1,1 @@
+#include "ID3Parser.h"

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+// The music library as a scripting client sees it. Objects are cheap handles
+// over synchronous D-Bus calls with a bounded timeout; they may be made and
+// used on any thread. A call that fails or times out gives "no result"
+// (an invalid track, an empty list, false) and never blocks for longer than
+// ITunesApplication::callTimeoutMs.
+
+class ITunesTrack
+{
+public:
+    ITunesTrack() = default; // no track
+    ITunesTrack(QString service, qint64 persistentId);
+
+    bool isValid() const { return m_id > 0; }
+    qint64 persistentId() const { return m_id; }
+
+    // Properties. A track returned by ITunesSelection::get() carries them
+    // already; otherwise each getter asks the library. Invalid track: empty/0.
+    QString name() const;
+    QString artist() const;
+    QUrl location() const;
+    int playedCount() const;
+    int rating() const;
+
+    // Writes into the library; silently nothing on an invalid track.
+    void setPlayedCount(int count);
+    void setRating(int rating);
+    void refresh();
+    void reveal();
+
+    // Used by ITunesSelection::get() to hand over fetched properties.
+    struct Properties
+    {
+        QString name;
+        QString artist;
+        QUrl location;
+        int playedCount = 0;
+        int rating = 0;
+    };
+    void setFetchedProperties(const Properties &properties);
+
+private:
+    Properties fetch() const;
+
+    QString m_service;
+    qint64 m_id = 0;
+    std::shared_ptr<Properties> m_cache;
+};
+
+class ITunesSelection
+{
+public:
+    explicit ITunesSelection(QString service) : m_service(std::move(service)) {}
+    // The tracks selected in the library's window, in window order, with their
+    // properties fetched in one call. Empty when nothing is selected or the
+    // library does not answer.
+    QList<ITunesTrack> get() const;
+
+private:
+    QString m_service;
+};
+
+class ITunesApplication
+{
+public:
+    static constexpr int callTimeoutMs = 5000;
+
+    // A fresh handle for the application with this bundle identifier
+    // ("com.apple.iTunes"); nothing is contacted yet.
+    static ITunesApplication applicationWithBundleIdentifier(const QString &bundleIdentifier);
+
+    // Whether the library application is on the bus. Never starts it.
+    bool isRunning() const;
+    // Starts the library application (found beside this executable, else on
+    // PATH) when it is not running. Returns whether it was started or running.
+    bool run() const;
+
+    ITunesSelection selection() const;
+    // The library track of the first file URL, added to the library when it is
+    // not there yet; an invalid track when the library refuses the file.
+    ITunesTrack add(const QList<QUrl> &files, const QString &to = QString()) const;
+
+    QString serviceName() const { return m_service; }
+
+private:
+    explicit ITunesApplication(QString service) : m_service(std::move(service)) {}
+    QString m_service;
+};
