@@ -1,0 +1,190 @@
+#include "BatchRun.h"
+
+#include "Utils.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QProgressBar>
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <atomic>
+
+namespace {
+constexpr int sheetWidth = 400;
+constexpr int sheetHeight = 60;
+
+// The progress sheet: window-modal, and not to be dismissed by the user (no
+// Escape, no close) while the run it covers is going.
+class ProgressSheet : public QDialog
+{
+public:
+    explicit ProgressSheet(QWidget *parent) : QDialog(parent) {}
+    void allowClose() { m_closable = true; }
+    void reject() override
+    {
+        if (m_closable)
+            QDialog::reject();
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_closable)
+            QDialog::closeEvent(event);
+        else
+            event->ignore();
+    }
+
+private:
+    bool m_closable = false;
+};
+
+// A step the tool supplied must not take the run down with it: a failed item
+// is skipped and the run goes on.
+template <typename F>
+void guarded(F &&f)
+{
+    try {
+        f();
+    } catch (...) {
+    }
+}
+} // namespace
+
+// What the worker shares with the run: the stop request made when the
+// application quits, and the signal that the worker has returned.
+struct BatchRun::Shared
+{
+    std::atomic<bool> stop{false};
+    QSemaphore done;
+    bool launched = false;
+    bool joined = false;
+};
+
+BatchRun *BatchRun::start(QWidget *toolView, Steps steps)
+{
+    auto *run = new BatchRun(toolView, std::move(steps));
+    run->launch();
+    return run;
+}
+
+// Parented to the application so that a run still going at exit is stopped and
+// waited for when the application object goes away.
+BatchRun::BatchRun(QWidget *toolView, Steps steps)
+    : QObject(QCoreApplication::instance()), m_steps(std::move(steps)), m_shared(std::make_shared<Shared>())
+{
+    auto *sheet = new ProgressSheet(toolView ? toolView->window() : nullptr);
+#ifdef Q_OS_MACOS
+    sheet->setWindowFlags(sheet->windowFlags() | Qt::Sheet);
+#endif
+    sheet->setWindowModality(toolView ? Qt::WindowModal : Qt::ApplicationModal);
+    sheet->setFixedSize(sheetWidth, sheetHeight);
+    QPalette palette = sheet->palette();
+    palette.setColor(QPalette::Window, Utils::ColorBG());
+    sheet->setPalette(palette);
+    sheet->setAutoFillBackground(true);
+
+    m_bar = new QProgressBar(sheet);
+    m_bar->setGeometry(20, 20, 360, 20);
+    m_bar->setTextVisible(false);
+    m_bar->setRange(0, qMax(0, m_steps.count));
+    m_bar->setValue(0);
+    m_sheet = sheet;
+
+    if (auto *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &BatchRun::stopAndWait);
+}
+
+BatchRun::~BatchRun()
+{
+    stopAndWait();
+    if (m_sheet)
+        delete m_sheet.data();
+}
+
+QDialog *BatchRun::sheet() const
+{
+    return m_sheet;
+}
+
+QProgressBar *BatchRun::bar() const
+{
+    return m_sheet ? m_bar : nullptr;
+}
+
+void BatchRun::launch()
+{
+    m_sheet->show();
+    m_sheet->raise();
+
+    const int count = m_steps.count;
+    const auto before = m_steps.before;
+    const auto work = m_steps.work;
+    const auto barValue = m_steps.barValue;
+    const auto afterProgress = m_steps.afterProgress;
+    const bool progressFirst = m_steps.progressBeforeWork;
+    const std::shared_ptr<Shared> shared = m_shared;
+    BatchRun *run = this;
+
+    shared->launched = true;
+    QThreadPool::globalInstance()->start([=] {
+        // The run outlives this function: it is deleted only after the end
+        // step, which is posted last, or waits for us in its destructor.
+        const auto post = [run](int value) {
+            QMetaObject::invokeMethod(run, [run, value] { run->progressStep(value); }, Qt::QueuedConnection);
+        };
+        bool go = true;
+        if (before)
+            guarded([&] { go = before(); });
+        for (int i = 0; go && i < count && !shared->stop.load(); ++i) {
+            int value = i;
+            if (barValue)
+                guarded([&] { value = barValue(i); });
+            if (progressFirst)
+                post(value);
+            if (work)
+                guarded([&] { work(i); });
+            if (!progressFirst)
+                post(value);
+            if (afterProgress)
+                guarded([&] { afterProgress(i); });
+        }
+        QMetaObject::invokeMethod(run, [run] { run->endStep(); }, Qt::QueuedConnection);
+        shared->done.release();
+    });
+}
+
+void BatchRun::progressStep(int value)
+{
+    if (m_sheet)
+        m_bar->setValue(value);
+    emit barValueChanged(value);
+}
+
+void BatchRun::endStep()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_sheet) {
+        m_bar->setRange(0, 0); // indeterminate
+        static_cast<ProgressSheet *>(m_sheet.data())->allowClose();
+        m_sheet->hide();
+        m_sheet->deleteLater();
+    }
+    if (m_steps.end)
+        guarded(m_steps.end);
+    emit finished();
+    deleteLater();
+}
+
+void BatchRun::stopAndWait()
+{
+    if (!m_shared->launched || m_shared->joined)
+        return;
+    m_shared->stop.store(true);
+    m_shared->done.acquire();
+    m_shared->joined = true;
+}

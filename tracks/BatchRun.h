@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QDialog;
+class QProgressBar;
+class QWidget;
+
+// One batch run of a tool: a window-modal progress sheet (400 x 60, bar at
+// 20,20 360x20) over the tool's window, and a worker on the global thread pool
+// that works the items one after the other, posting a progress step to the main
+// thread after (or before) each item and an end step after the last. The end
+// step always takes the sheet down, also for zero items or a failing item.
+// The run deletes itself after its end step.
+class BatchRun : public QObject
+{
+    Q_OBJECT
+public:
+    struct Steps
+    {
+        int count = 0;                                // number of items
+        std::function<bool()> before;                 // worker; false: work no item (end still runs)
+        std::function<void(int index)> work;          // worker; per-item work
+        std::function<int(int index)> barValue;       // bar value posted for the item
+        bool progressBeforeWork = false;              // post the bar value before the item's work
+        std::function<void(int index)> afterProgress; // worker; e.g. the library refresh
+        std::function<void()> end;                    // main thread; the table refresh
+    };
+
+    // Shows the sheet and hands the work to the worker; returns at once.
+    static BatchRun *start(QWidget *toolView, Steps steps);
+    ~BatchRun() override;
+
+    QDialog *sheet() const;
+    QProgressBar *bar() const;
+    bool isFinished() const { return m_finished; }
+
+signals:
+    void barValueChanged(int value);
+    void finished();
+
+private:
+    struct Shared;
+    BatchRun(QWidget *toolView, Steps steps);
+    void launch();
+    void progressStep(int value);
+    void endStep();
+    void stopAndWait();
+
+    Steps m_steps;
+    QPointer<QDialog> m_sheet;
+    QProgressBar *m_bar = nullptr;
+    std::shared_ptr<Shared> m_shared;
+    bool m_finished = false;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QStyledItemDelegate>
+
+// Draws one cell of a track list row: the row's background (ColorBG, or
+// ColorSidebar when selected), its text (ColorSidebar, or white when selected)
+// and the one-pixel ColorBorder separator along the row's bottom edge.
+// The other row cells build on it.
+class SimpleTextCell : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    struct Colours
+    {
+        QColor fill;
+        QColor title;
+        QColor preview;
+    };
+    static Colours colours(bool selected);
+
+    // The text a cell shows for a model value (dates in the user's locale).
+    static QString text(const QVariant &value);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    static bool isSelected(const QStyleOptionViewItem &option);
+    // Background fill first, the separator is drawn by paintSeparator last.
+    static void paintBackground(QPainter *painter, const QRect &rect, bool selected);
+    static void paintSeparator(QPainter *painter, const QRect &rect);
+    static void paintText(QPainter *painter, const QRect &rect, const QString &text, const QColor &colour,
+                          const QFont &font);
+};
