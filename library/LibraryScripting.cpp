@@ -1,0 +1,121 @@
+#include "LibraryScripting.h"
+#include "LibraryProtocol.h"
+#include "MusicLibrary.h"
+#include "TrackStore.h"
+#include "libraryadaptor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QTimer>
+#include <QUrl>
+
+LibraryScripting::LibraryScripting(MusicLibrary *library, QObject *parent) : QObject(parent), m_library(library)
+{
+    LibraryProtocol::registerTypes();
+    new LibraryAdaptor(this);
+}
+
+bool LibraryScripting::publish(QString *error)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        *error = QStringLiteral("no session bus: %1").arg(bus.lastError().message());
+        return false;
+    }
+    // The object goes up before the name, so that nobody who sees the name
+    // owned can reach a library without its interface.
+    if (!bus.registerObject(QString::fromLatin1(LibraryProtocol::objectPath), this,
+                            QDBusConnection::ExportAdaptors)) {
+        *error = QStringLiteral("cannot publish the library object");
+        return false;
+    }
+    const auto reply = bus.interface()->registerService(QString::fromLatin1(LibraryProtocol::serviceName),
+                                                        QDBusConnectionInterface::DontQueueService,
+                                                        QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        *error = QStringLiteral("another library already owns %1").arg(QLatin1String(LibraryProtocol::serviceName));
+        bus.unregisterObject(QString::fromLatin1(LibraryProtocol::objectPath));
+        return false;
+    }
+    return true;
+}
+
+QList<QVariantMap> LibraryScripting::recordMaps(const QList<qint64> &ids) const
+{
+    QList<QVariantMap> maps;
+    const QList<TrackRecord> records = m_library->records(ids);
+    maps.reserve(records.size());
+    for (const TrackRecord &r : records)
+        maps.append(r.toVariantMap());
+    return maps;
+}
+
+QList<qlonglong> LibraryScripting::Selection()
+{
+    const QList<qint64> ids = m_library->selection();
+    return {ids.begin(), ids.end()};
+}
+
+QList<QVariantMap> LibraryScripting::SelectedTracks()
+{
+    return recordMaps(m_library->selection());
+}
+
+QList<QVariantMap> LibraryScripting::Tracks(const QList<qlonglong> &ids)
+{
+    return recordMaps({ids.begin(), ids.end()});
+}
+
+QList<QVariantMap> LibraryScripting::AllTracks()
+{
+    QList<QVariantMap> maps;
+    const QList<TrackRecord> &tracks = m_library->store()->tracks();
+    maps.reserve(tracks.size());
+    for (const TrackRecord &r : tracks)
+        maps.append(r.toVariantMap());
+    return maps;
+}
+
+qlonglong LibraryScripting::Add(const QStringList &files, const QString &playlist)
+{
+    Q_UNUSED(playlist) // the library has no playlists besides itself
+    qint64 first = 0;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const qint64 id = m_library->addFile(QUrl(files.at(i)));
+        if (i == 0)
+            first = id;
+    }
+    return first;
+}
+
+int LibraryScripting::SetPlayedCount(qlonglong id, int count)
+{
+    return m_library->setPlayedCount(id, count);
+}
+
+int LibraryScripting::SetRating(qlonglong id, int rating)
+{
+    return m_library->setRating(id, rating);
+}
+
+bool LibraryScripting::Refresh(qlonglong id)
+{
+    return m_library->refresh(id);
+}
+
+bool LibraryScripting::Reveal(qlonglong id)
+{
+    return m_library->reveal(id);
+}
+
+void LibraryScripting::SetSelection(const QList<qlonglong> &ids)
+{
+    m_library->setSelection({ids.begin(), ids.end()});
+}
+
+void LibraryScripting::Quit()
+{
+    // Quit after the answer has gone out, so the caller is not left waiting.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+class MusicLibrary;
+
+// The object behind the scripting interface on the bus: the generated adaptor
+// forwards each call of com.apple.iTunes.Library here.
+class LibraryScripting : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LibraryScripting(MusicLibrary *library, QObject *parent = nullptr);
+
+    // Publishes this object and takes the service name. False (with a
+    // reason) when the bus is unreachable or another library owns the name.
+    bool publish(QString *error);
+
+    QList<qlonglong> Selection();
+    QList<QVariantMap> SelectedTracks();
+    QList<QVariantMap> Tracks(const QList<qlonglong> &ids);
+    QList<QVariantMap> AllTracks();
+    qlonglong Add(const QStringList &files, const QString &playlist);
+    int SetPlayedCount(qlonglong id, int count);
+    int SetRating(qlonglong id, int rating);
+    bool Refresh(qlonglong id);
+    bool Reveal(qlonglong id);
+    void SetSelection(const QList<qlonglong> &ids);
+    void Quit();
+
+private:
+    QList<QVariantMap> recordMaps(const QList<qint64> &ids) const;
+    MusicLibrary *m_library;
+};

@@ -1,0 +1,180 @@
+#include "MusicLibrary.h"
+#include "TrackStore.h"
+#include "TrackTableModel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+
+MusicLibrary::MusicLibrary(TrackStore *store, QObject *parent)
+    : QObject(parent),
+      m_store(store),
+      m_model(new TrackTableModel(store, this)),
+      m_proxy(new QSortFilterProxyModel(this)),
+      m_selection(new QItemSelectionModel(m_proxy, this))
+{
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setSortRole(TrackTableModel::SortRole);
+    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortLocaleAware(true);
+    m_proxy->setDynamicSortFilter(true);
+    connect(m_model, &TrackTableModel::filesDropped, this, [this](const QList<QUrl> &urls) { addPaths(urls); });
+}
+
+QString MusicLibrary::locationFor(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    const QString path = url.toLocalFile();
+    if (path.isEmpty())
+        return {};
+    return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
+}
+
+qint64 MusicLibrary::addFile(const QUrl &url)
+{
+    const QString location = locationFor(url);
+    if (location.isEmpty())
+        return 0;
+    if (const qint64 existing = m_store->idForLocation(location))
+        return existing;
+    const auto info = AudioFileInfo::read(QUrl(location).toLocalFile());
+    if (!info)
+        return 0;
+    TrackRecord record;
+    record.name = info->name;
+    record.artist = info->artist;
+    record.album = info->album;
+    record.trackNumber = info->trackNumber;
+    record.location = location;
+    record.dateAdded = QDateTime::currentMSecsSinceEpoch();
+    record.dateModified = info->modifiedMs;
+    const qint64 id = m_store->insert(record);
+    if (id)
+        m_stamps.insert(id, info->stamp);
+    return id;
+}
+
+int MusicLibrary::addPaths(const QList<QUrl> &urls)
+{
+    const qsizetype before = m_store->tracks().size();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo info(url.toLocalFile());
+        if (!info.isDir()) {
+            addFile(url);
+            continue;
+        }
+        QStringList files;
+        QDirIterator it(info.absoluteFilePath(), QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next());
+        std::sort(files.begin(), files.end());
+        for (const QString &file : files)
+            addFile(QUrl::fromLocalFile(file));
+    }
+    return int(m_store->tracks().size() - before);
+}
+
+int MusicLibrary::setPlayedCount(qint64 id, int count)
+{
+    const TrackRecord *current = m_store->track(id);
+    if (!current)
+        return -1;
+    TrackRecord next = *current;
+    next.playedCount = TrackRecord::clampPlayedCount(count);
+    return m_store->update(next) ? next.playedCount : -1;
+}
+
+int MusicLibrary::setRating(qint64 id, int rating)
+{
+    const TrackRecord *current = m_store->track(id);
+    if (!current)
+        return -1;
+    TrackRecord next = *current;
+    next.rating = TrackRecord::clampRating(rating);
+    return m_store->update(next) ? next.rating : -1;
+}
+
+bool MusicLibrary::refresh(qint64 id)
+{
+    const TrackRecord *current = m_store->track(id);
+    if (!current)
+        return false;
+    const QString path = QUrl(current->location).toLocalFile();
+    const auto stamp = AudioFileInfo::stampOf(path);
+    if (!stamp)
+        return false;
+    const auto known = m_stamps.constFind(id);
+    if (known != m_stamps.cend() && *known == *stamp)
+        return true;
+    const auto info = AudioFileInfo::read(path);
+    if (!info)
+        return false;
+    TrackRecord next = *current;
+    next.name = info->name;
+    next.artist = info->artist;
+    next.album = info->album;
+    next.trackNumber = info->trackNumber;
+    next.dateModified = info->modifiedMs;
+    if (!m_store->update(next))
+        return false;
+    m_stamps.insert(id, info->stamp);
+    return true;
+}
+
+QModelIndex MusicLibrary::windowIndexOf(qint64 id) const
+{
+    const int row = m_store->rowOf(id);
+    if (row < 0)
+        return {};
+    return m_proxy->mapFromSource(m_model->index(row, 0));
+}
+
+bool MusicLibrary::reveal(qint64 id)
+{
+    const QModelIndex index = windowIndexOf(id);
+    if (!index.isValid())
+        return false;
+    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    emit revealed(index);
+    return true;
+}
+
+QList<qint64> MusicLibrary::selection() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_selection->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    QList<qint64> ids;
+    ids.reserve(rows.size());
+    for (int row : rows)
+        ids.append(m_proxy->index(row, 0).data(TrackTableModel::IdRole).toLongLong());
+    return ids;
+}
+
+void MusicLibrary::setSelection(const QList<qint64> &ids)
+{
+    QItemSelection selection;
+    for (qint64 id : ids) {
+        const QModelIndex index = windowIndexOf(id);
+        if (index.isValid())
+            selection.select(index, index);
+    }
+    m_selection->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QList<TrackRecord> MusicLibrary::records(const QList<qint64> &ids) const
+{
+    QList<TrackRecord> result;
+    result.reserve(ids.size());
+    for (qint64 id : ids)
+        if (const TrackRecord *r = m_store->track(id))
+            result.append(*r);
+    return result;
+}
