@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -10,7 +11,7 @@
 // over synchronous D-Bus calls with a bounded timeout; they may be made and
 // used on any thread. A call that fails or times out gives "no result"
 // (an invalid track, an empty list, false) and never blocks for longer than
-// ITunesApplication::callTimeoutMs.
+// ITunesApplication::callTimeoutMs. No call but run() starts the library.
 
 class ITunesTrack
 {
@@ -22,16 +23,24 @@ public:
     qint64 persistentId() const { return m_id; }
 
     // Properties. A track returned by ITunesSelection::get() carries them
-    // already; otherwise each getter asks the library. Invalid track: empty/0.
+    // already; otherwise the first getter asks the library for all of them
+    // at once and the track keeps the answer. Invalid track or no answer:
+    // empty/0.
     QString name() const;
     QString artist() const;
     QUrl location() const;
     int playedCount() const;
     int rating() const;
+    QDateTime dateAdded() const;
+    QDateTime dateModified() const;
 
-    // Writes into the library; silently nothing on an invalid track.
+    // Writes into the library; silently nothing on an invalid track. The
+    // library stores counts >= 0 and ratings within 0..100; the track keeps
+    // the stored value.
     void setPlayedCount(int count);
     void setRating(int rating);
+    // The library reads the file again; properties kept by this track are
+    // dropped so the next getter sees what the library read.
     void refresh();
     void reveal();
 
@@ -43,15 +52,18 @@ public:
         QUrl location;
         int playedCount = 0;
         int rating = 0;
+        QDateTime dateAdded;
+        QDateTime dateModified;
     };
     void setFetchedProperties(const Properties &properties);
 
 private:
-    Properties fetch() const;
+    const Properties &fetch() const;
 
     QString m_service;
     qint64 m_id = 0;
-    std::shared_ptr<Properties> m_cache;
+    // Shared by copies of the handle, like the scripting object it stands for.
+    mutable std::shared_ptr<Properties> m_cache;
 };
 
 class ITunesSelection
@@ -71,15 +83,19 @@ class ITunesApplication
 {
 public:
     static constexpr int callTimeoutMs = 5000;
+    // How long run() waits for a started library to appear on the bus.
+    static constexpr int launchTimeoutMs = 5000;
 
     // A fresh handle for the application with this bundle identifier
     // ("com.apple.iTunes"); nothing is contacted yet.
     static ITunesApplication applicationWithBundleIdentifier(const QString &bundleIdentifier);
 
-    // Whether the library application is on the bus. Never starts it.
+    // Whether the library application is on the bus. Never starts it. Cheap:
+    // answered from a process-wide watch of the bus name once that is set up.
     bool isRunning() const;
     // Starts the library application (found beside this executable, else on
-    // PATH) when it is not running. Returns whether it was started or running.
+    // PATH) when it is not running, and waits until it is on the bus.
+    // Returns whether it runs.
     bool run() const;
 
     ITunesSelection selection() const;
