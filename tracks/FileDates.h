@@ -12,8 +12,13 @@ struct FileTime
     qint64 seconds = 0;     // since 1970-01-01 00:00:00 UTC
     qint64 nanoseconds = 0; // 0 .. 999'999'999
 
+    // Any seconds and nanoseconds, carried so that nanoseconds lie in
+    // 0 .. 999'999'999 (a moment before 1970 has negative seconds and
+    // positive nanoseconds, as the file system keeps it).
+    static FileTime normalised(qint64 seconds, qint64 nanoseconds);
+    // An invalid QDateTime gives 1970-01-01 00:00:00 UTC; check validity first.
     static FileTime fromDateTime(const QDateTime &moment);
-    QDateTime toDateTime() const; // millisecond precision, for display
+    QDateTime toDateTime() const; // millisecond precision (cut toward the past), UTC
     auto operator<=>(const FileTime &) const = default;
 };
 
@@ -23,6 +28,7 @@ namespace FileDates {
 // file cannot be read.
 std::optional<FileTime> creationDate(const QString &path);
 std::optional<FileTime> modificationDate(const QString &path);
-// Sets only the modification time (the access time is left as it is).
+// Sets only the modification time (the access time is left as it is). False
+// when the file is missing, cannot be changed, or the time is out of range.
 bool setModificationDate(const QString &path, const FileTime &time);
 } // namespace FileDates

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Tags to store in a generated audio file. An empty field is not stored.
 struct AudioTags
@@ -12,10 +14,34 @@ struct AudioTags
 };
 
 // Writes small, valid audio files without any network or encoder, then tags
-// them through TagLib.
+// them through TagLib. Each file holds a moment of silence built from the
+// format's own headers and frames, so a player or a tag reader takes it for
+// what its name says.
 namespace AudioFiles {
+// Picks the format by the file's suffix (mp3, flac, ogg, opus, wav, aif,
+// aiff, m4a; case-insensitive). False for an unknown suffix or when writing
+// or tagging fails.
+bool write(const QString &path, const AudioTags &tags);
+// The suffixes write() understands, lower case.
+QStringList suffixes();
+
 // Ten silent MPEG-1 Layer III frames with an ID3v2 tag.
 bool writeMp3(const QString &path, const AudioTags &tags);
+// One silent frame of 16-bit mono FLAC at 44.1 kHz, tags in a Vorbis comment.
+bool writeFlac(const QString &path, const AudioTags &tags);
+// An Ogg Opus stream of ten empty 20 ms frames, tags in its OpusTags packet.
+bool writeOggOpus(const QString &path, const AudioTags &tags);
+// 0.1 s of 16-bit mono PCM at 44.1 kHz, tags in an ID3v2 chunk.
+bool writeWav(const QString &path, const AudioTags &tags);
+// 0.1 s of 16-bit mono PCM at 44.1 kHz, tags in an ID3v2 chunk.
+bool writeAiff(const QString &path, const AudioTags &tags);
+// One silent AAC-LC frame in an MPEG-4 container, tags in its item list.
+// The format keeps track numbers only as numbers ("7", "7/12").
+bool writeM4a(const QString &path, const AudioTags &tags);
+
+// A file that is not audio whatever its name says.
+bool writeNonAudio(const QString &path, const QByteArray &content = "This is plain text, not sound.\n");
+
 // Stores the tags into an existing audio file.
 bool writeTags(const QString &path, const AudioTags &tags);
 } // namespace AudioFiles
