@@ -261,8 +261,10 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
     if (role == PreviewRole) {
         if (column != 1)
             return {};
-        if (m_action == SMD)
-            return toDate();
+        if (m_action == SMD) {
+            const QDateTime date = toDate();
+            return date.isValid() ? QVariant(date) : QVariant();
+        }
         if (m_action == CCD)
             return dateValue(FileDates::creationDate(path));
         return {};

@@ -1,0 +1,409 @@
+// What the rows of each list show, read from real files, and how the cells
+// draw a selected and an unselected row.
+#include "AudioFiles.h"
+#include "DatePreviewCell.h"
+#include "DropView.h"
+#include "FileDates.h"
+#include "ID3Parser.h"
+#include "RatingCell.h"
+#include "Utils.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Lines written to the system log while an instance lives.
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        current() = this;
+        m_previous = qInstallMessageHandler(&LogCapture::handle);
+    }
+    ~LogCapture()
+    {
+        qInstallMessageHandler(m_previous);
+        current() = nullptr;
+    }
+    QStringList take() { return std::exchange(m_lines, {}); }
+
+private:
+    // A message handler is a plain function; it reaches the capture through
+    // this one slot, used by the test's main thread only.
+    static LogCapture *&current()
+    {
+        static LogCapture *capture = nullptr;
+        return capture;
+    }
+    static void handle(QtMsgType, const QMessageLogContext &context, const QString &message)
+    {
+        if (current() && qstrcmp(context.category, "melvora.syslog") == 0)
+            current()->m_lines.append(message);
+    }
+    QtMessageHandler m_previous;
+    QStringList m_lines;
+};
+
+bool near(const QColor &a, const QColor &b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+// Whether some pixel in the area has (about) the colour: glyph stems are
+// drawn in the pen's colour even when their edges are blended.
+bool hasColour(const QImage &image, const QRect &area, const QColor &colour, int tolerance = 12)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (near(image.pixelColor(x, y), colour, tolerance))
+                return true;
+    return false;
+}
+
+bool allColour(const QImage &image, const QRect &area, const QColor &colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y).rgb() != colour.rgb())
+                return false;
+    return true;
+}
+
+// A list with its table, shown offscreen.
+struct ListFixture
+{
+    explicit ListFixture(int action)
+    {
+        view.setCurrentAction(action);
+        view.attachTable(&table);
+        table.horizontalHeader()->hide();
+        table.setColumnWidth(0, 200);
+        table.setColumnWidth(1, 420);
+        table.setColumnWidth(2, 220);
+        table.resize(900, 200);
+        table.show();
+    }
+    QImage shot() { return table.viewport()->grab().toImage(); }
+    QRect cell(int row, int column) { return table.visualRect(table.model()->index(row, column)); }
+    QVariant value(int row, int column, int role = Qt::DisplayRole)
+    {
+        return table.model()->index(row, column).data(role);
+    }
+
+    DropView view;
+    QTableView table;
+};
+
+QDateTime modified(const QString &path)
+{
+    const auto time = FileDates::modificationDate(path);
+    return time ? time->toDateTime() : QDateTime();
+}
+
+QVariant created(const QString &path)
+{
+    const auto time = FileDates::creationDate(path);
+    return time ? QVariant(time->toDateTime()) : QVariant();
+}
+} // namespace
+
+class TestRowCells : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fileListsShowNamesDatesAndTrackNumbers();
+    void previewsFollowTheChosenDate();
+    void unreadableFilesShowEmptyCells();
+    void trackListsShowNamesArtistsPlaysAndStars();
+    void datesShowSeconds();
+    void rowsDrawInRowColours();
+    void datePreviewRowsDrawInPreviewColours();
+    void starsFollowRatingAndSelection();
+    void ratingIsLoggedOncePerBuiltRow();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_tagged;   // track "7/12"
+    QString m_untagged; // no track number
+    QString m_text;     // not audio
+};
+
+void TestRowCells::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QVERIFY(m_dir.isValid());
+    m_tagged = m_dir.filePath("07 Seventh.mp3");
+    m_untagged = m_dir.filePath("untagged.mp3");
+    m_text = m_dir.filePath("notes.mp3");
+    QVERIFY(AudioFiles::writeMp3(m_tagged, {"Seventh", "Artist", "Album", "7/12"}));
+    QVERIFY(AudioFiles::writeMp3(m_untagged, {"Untagged", "Artist", "Album", ""}));
+    QFile text(m_text);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not sound at all\n");
+    text.close();
+    const FileTime past = FileTime::fromDateTime(QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC));
+    QVERIFY(FileDates::setModificationDate(m_tagged, past));
+}
+
+void TestRowCells::fileListsShowNamesDatesAndTrackNumbers()
+{
+    const QList<QUrl> files{QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged),
+                            QUrl::fromLocalFile(m_text)};
+    const QString trackText = ID3Parser::getAudioFileTrackNumber(files.at(0));
+    QVERIFY(trackText != "-");
+    QCOMPARE(ID3Parser::getAudioFileTrackNumber(files.at(1)), QStringLiteral("-"));
+    QCOMPARE(ID3Parser::getAudioFileTrackNumber(files.at(2)), QStringLiteral("-"));
+
+    for (int action : {0, 1, 2, 5}) {
+        ListFixture list(action);
+        list.view.setFiles(files);
+        QCOMPARE(list.value(0, 0).toString(), QStringLiteral("07 Seventh.mp3"));
+        QCOMPARE(list.value(2, 0).toString(), QStringLiteral("notes.mp3"));
+        switch (action) {
+        case 0:
+        case 1:
+            QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+            QCOMPARE(list.value(0, 2), created(m_tagged));
+            QCOMPARE(list.value(0, 1, TrackListModel::CellKindRole).toInt(), int(TrackListModel::DatePreviewCellKind));
+            break;
+        case 2:
+            QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+            QCOMPARE(list.value(0, 2).toString(), trackText);
+            QCOMPARE(list.value(1, 2).toString(), QStringLiteral("-"));
+            QCOMPARE(list.value(2, 2).toString(), QStringLiteral("-"));
+            break;
+        case 5:
+            QCOMPARE(list.value(0, 1).toString(), trackText);
+            QCOMPARE(list.value(1, 1).toString(), QStringLiteral("-"));
+            QCOMPARE(list.value(0, 2), created(m_tagged));
+            break;
+        }
+        QCOMPARE(list.value(0, 3), QVariant()); // no such column
+    }
+
+    // CCD previews the creation date of the same file.
+    ListFixture ccd(1);
+    ccd.view.setFiles(files);
+    QCOMPARE(ccd.value(0, 1, TrackListModel::PreviewRole), created(m_tagged));
+
+    // Nothing is cached: a file changed on disk shows its new date at once.
+    ListFixture smd(0);
+    smd.view.setFiles(files);
+    const QDateTime before = smd.value(1, 1).toDateTime();
+    const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
+    QVERIFY(FileDates::setModificationDate(m_untagged, later));
+    smd.view.reloadData();
+    QVERIFY(smd.value(1, 1).toDateTime() != before);
+    QCOMPARE(smd.value(1, 1).toDateTime(), later.toDateTime());
+}
+
+void TestRowCells::previewsFollowTheChosenDate()
+{
+    ListFixture list(0);
+    list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
+    QCOMPARE(list.value(0, 1, TrackListModel::PreviewRole), QVariant()); // no date chosen yet
+    const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
+    list.view.setToDate(chosen);
+    QCOMPARE(list.view.toDate(), chosen);
+    const QDateTime title = list.value(0, 1).toDateTime();
+    for (int row : {0, 1})
+        QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen);
+    list.view.setPreviewDate(chosen.addDays(1));
+    list.view.reloadData();
+    for (int row : {0, 1})
+        QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen.addDays(1));
+    QCOMPARE(list.value(0, 1).toDateTime(), title);
+
+    // The drawn row carries both texts.
+    QCOMPARE(SimpleTextCell::text(list.value(0, 1, TrackListModel::PreviewRole)),
+             trackListDateText(chosen.addDays(1)));
+}
+
+void TestRowCells::unreadableFilesShowEmptyCells()
+{
+    ListFixture list(0);
+    const QUrl gone = QUrl::fromLocalFile(m_dir.filePath("gone.mp3"));
+    list.view.setFiles({gone});
+    list.view.setToDate(QDateTime::currentDateTime());
+    QCOMPARE(list.value(0, 0).toString(), QStringLiteral("gone.mp3"));
+    QCOMPARE(list.value(0, 1), QVariant());
+    QCOMPARE(list.value(0, 2), QVariant());
+    QCOMPARE(SimpleTextCell::text(list.value(0, 1)), QString());
+    // Drawing such a row is harmless.
+    QVERIFY(!list.shot().isNull());
+
+    ListFixture added(5);
+    added.view.setFiles({gone});
+    QCOMPARE(added.value(0, 1).toString(), QStringLiteral("-"));
+}
+
+void TestRowCells::trackListsShowNamesArtistsPlaysAndStars()
+{
+    const QList<TrackObject> tracks{
+        TrackObject::initWithName("Song", "Singer", QUrl::fromLocalFile(m_tagged), 7, 60),
+        TrackObject::initWithName("Other", "Band", QUrl::fromLocalFile(m_untagged), -3, 50),
+        TrackObject::initWithName("Quiet", "", QUrl(), 0, 0),
+        TrackObject::initWithName("Top", "", QUrl(), 0, 100),
+        TrackObject::initWithName("Almost", "", QUrl(), 0, 19),
+    };
+    ListFixture plays(3);
+    plays.view.setTracks(tracks);
+    QCOMPARE(plays.value(0, 0).toString(), QStringLiteral("Song"));
+    QCOMPARE(plays.value(0, 1).toString(), QStringLiteral("Singer"));
+    QCOMPARE(plays.value(0, 2).toInt(), 7);
+    QCOMPARE(SimpleTextCell::text(plays.value(1, 2)), QStringLiteral("-3"));
+
+    ListFixture ratings(4);
+    ratings.view.setTracks(tracks);
+    QCOMPARE(ratings.value(1, 1).toString(), QStringLiteral("Band"));
+    const QList<int> stars{3, 2, 0, 5, 0};
+    for (int row = 0; row < stars.size(); ++row)
+        QCOMPARE(ratings.value(row, 2, TrackListModel::StarsRole).toInt(), stars.at(row));
+    QCOMPARE(ratings.value(0, 2, TrackListModel::CellKindRole).toInt(), int(TrackListModel::RatingCellKind));
+}
+
+void TestRowCells::datesShowSeconds()
+{
+    const QDateTime moment(QDate(2022, 3, 4), QTime(5, 6, 7));
+    const QString text = trackListDateText(moment);
+    QVERIFY2(text != trackListDateText(moment.addSecs(1)), qPrintable(text));
+    QVERIFY(text.contains(QLocale().toString(moment.date(), QLocale::ShortFormat)));
+    QCOMPARE(trackListDateText(QDateTime()), QString());
+}
+
+void TestRowCells::rowsDrawInRowColours()
+{
+    ListFixture list(2);
+    list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
+    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+    QCOMPARE(list.table.rowHeight(0), 30);
+
+    const auto check = [&](bool selected) {
+        const QImage shot = list.shot();
+        const QColor fill = selected ? Utils::ColorSidebar() : Utils::ColorBG();
+        const QColor title = selected ? QColor(Qt::white) : Utils::ColorSidebar();
+        for (int column = 0; column < 3; ++column) {
+            const QRect cell = list.cell(0, column);
+            QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2).rgb(), fill.rgb());
+            QCOMPARE(shot.pixelColor(cell.right() - 2, cell.top() + 2).rgb(), fill.rgb());
+            // The separator runs along the whole bottom line of the row.
+            QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
+            QVERIFY(!allColour(shot, QRect(cell.left(), cell.bottom() - 1, cell.width(), 1), Utils::ColorBorder()));
+        }
+        QVERIFY(hasColour(shot, list.cell(0, 0), title));
+        QVERIFY(hasColour(shot, list.cell(0, 1), title));
+        // The row below keeps its own state.
+        QCOMPARE(shot.pixelColor(list.cell(1, 0).topLeft() + QPoint(2, 2)).rgb(), Utils::ColorBG().rgb());
+    };
+    check(false);
+    list.table.selectRow(0);
+    check(true);
+    list.table.clearSelection();
+    check(false);
+}
+
+void TestRowCells::datePreviewRowsDrawInPreviewColours()
+{
+    ListFixture list(0);
+    list.view.setFiles({QUrl::fromLocalFile(m_tagged)});
+    list.view.setToDate(QDateTime(QDate(2020, 2, 2), QTime(2, 2, 2)));
+    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+    const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
+
+    QImage shot = list.shot();
+    QVERIFY(hasColour(shot, layout.title, Utils::ColorSidebar()));
+    QVERIFY(hasColour(shot, layout.preview, Utils::ColorPreview()));
+    QVERIFY(!hasColour(shot, layout.title, Utils::ColorPreview()));
+
+    list.table.selectRow(0);
+    shot = list.shot();
+    QVERIFY(hasColour(shot, layout.title, Qt::white));
+    QVERIFY(hasColour(shot, layout.preview, Utils::ColorPreviewLighter()));
+    QVERIFY(!hasColour(shot, layout.preview, Utils::ColorPreview(), 4));
+}
+
+void TestRowCells::starsFollowRatingAndSelection()
+{
+    LogCapture log;
+    RatingCell::Stars stars;
+    stars.setRating(3);
+    QVERIFY(stars.isStarVisible(1) && stars.isStarVisible(3));
+    QVERIFY(!stars.isStarVisible(4) && !stars.isStarVisible(5));
+    stars.setRating(1);
+    QVERIFY(stars.isStarVisible(1) && !stars.isStarVisible(2));
+    for (int rating : {0, 6, -1}) {
+        stars.setRating(rating);
+        for (int number = 1; number <= 5; ++number)
+            QVERIFY(!stars.isStarVisible(number));
+    }
+    QCOMPARE(log.take(), (QStringList{"rating:3", "rating:1", "rating:0", "rating:6", "rating:-1"}));
+
+    ListFixture list(4);
+    list.view.setTracks({TrackObject::initWithName("Song", "Singer", QUrl(), 0, 60)});
+    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+    const QRect cell = list.cell(0, 2);
+
+    QImage shot = list.shot();
+    const QImage normalStar = shot.copy(RatingCell::starRect(cell, 1));
+    QVERIFY(!allColour(shot, RatingCell::starRect(cell, 3), Utils::ColorBG()));
+    QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorBG()));
+    QVERIFY(allColour(shot, RatingCell::starRect(cell, 5), Utils::ColorBG()));
+
+    list.table.selectRow(0);
+    shot = list.shot();
+    const QImage lighterStar = shot.copy(RatingCell::starRect(cell, 1));
+    QVERIFY(lighterStar != normalStar);
+    QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorSidebar()));
+    QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
+
+    list.table.clearSelection();
+    QCOMPARE(list.shot().copy(RatingCell::starRect(cell, 1)), normalStar);
+
+    // The artwork is the application's own, not the drawn stand-in.
+    auto *ratingCell = qobject_cast<RatingCell *>(list.table.itemDelegateForColumn(2));
+    QVERIFY(ratingCell);
+    QCOMPARE(ratingCell->normalImage().toImage(), QPixmap(":/images/star.png").toImage());
+    QCOMPARE(ratingCell->lighterImage().toImage(), QPixmap(":/images/star_lighter.png").toImage());
+}
+
+void TestRowCells::ratingIsLoggedOncePerBuiltRow()
+{
+    LogCapture log;
+    ListFixture list(4);
+    list.view.setTracks({
+        TrackObject::initWithName("A", "", QUrl::fromLocalFile("/m/a.mp3"), 0, 60),
+        TrackObject::initWithName("B", "", QUrl::fromLocalFile("/m/b.mp3"), 0, 99),
+        TrackObject::initWithName("C", "", QUrl::fromLocalFile("/m/c.mp3"), 0, 0),
+    });
+    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+    list.shot();
+    QCOMPARE(log.take(), (QStringList{"rating:3", "rating:4", "rating:0"}));
+
+    // Repaints and selection changes reuse the built rows.
+    list.shot();
+    list.table.selectRow(1);
+    list.shot();
+    QCOMPARE(log.take(), QStringList());
+
+    // A reload of one row rebuilds that row only, with the new value.
+    TrackObject b = list.view.tracks().at(1);
+    b.rating = 20;
+    list.view.updateTrack(1, b);
+    list.view.reloadRows({1}, 2);
+    list.shot();
+    QCOMPARE(log.take(), QStringList{"rating:1"});
+    auto *ratingCell = qobject_cast<RatingCell *>(list.table.itemDelegateForColumn(2));
+    QCOMPARE(ratingCell->builtStars(list.table.model()->index(1, 2))->visible, 1);
+
+    list.view.reloadData();
+    list.shot();
+    QCOMPARE(log.take().size(), 3);
+}
+
+QTEST_MAIN(TestRowCells)
+#include "tst_rowcells.moc"
