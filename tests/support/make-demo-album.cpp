@@ -48,9 +48,8 @@ int main(int argc, char **argv)
     int failures = 0;
     for (int i = 0; i < total; ++i) {
         const QString number = QStringLiteral("%1/%2").arg(i + 1).arg(total);
-        const QString fileName = QStringLiteral("%1 %2.%3")
-                                     .arg(i + 1, 2, 10, QLatin1Char('0'))
-                                     .arg(QString::fromUtf8(album[i].title), QString::fromLatin1(album[i].suffix));
+        // Named by title alone, so that name order and album order differ.
+        const QString fileName = QString::fromUtf8(album[i].title) + u'.' + QString::fromLatin1(album[i].suffix);
         const QString path = dir.filePath(fileName);
         const AudioTags tags{QString::fromUtf8(album[i].title), QString::fromUtf8(artist),
                              QString::fromUtf8(albumTitle), number};

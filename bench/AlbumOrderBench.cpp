@@ -1,0 +1,174 @@
+// album-order: checks the album order rule on any files, or times sorting a
+// generated library of tagged files by track number.
+
+#include "AlbumOrder.h"
+#include "AudioFiles.h"
+#include "ID3Parser.h"
+#include "Scenario.h"
+#include "Utils.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <QThreadPool>
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: melvora-bench album-order --key track|name FILE...\n"
+                 "       melvora-bench album-order [--scenario] [--n COUNT]\n"
+                 "The first form prints the files in album order, one line each: the file-name\n"
+                 "key, a tab, the track-number text. The second generates COUNT tagged files\n"
+                 "(10000) and times sorting them by track number.\n");
+    return 2;
+}
+
+int printOrder(AlbumOrder::Key key, const QStringList &paths)
+{
+    QList<QUrl> files;
+    files.reserve(paths.size());
+    for (const QString &path : paths)
+        files.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    for (const QUrl &url : AlbumOrder::sorted(files, key)) {
+        const QString line = AlbumOrder::key(url, AlbumOrder::Key::FileName) + u'\t'
+                           + ID3Parser::getAudioFileTrackNumber(url);
+        std::printf("%s\n", line.toUtf8().constData());
+    }
+    return 0;
+}
+
+// A shuffled album of n files across the formats the reader knows, about one
+// in twenty without a track number.
+bool generate(const QDir &dir, int n, QList<QUrl> &files)
+{
+    const QStringList formats = {QStringLiteral("mp3"), QStringLiteral("m4a"), QStringLiteral("flac"),
+                                 QStringLiteral("mp3"), QStringLiteral("ogg"), QStringLiteral("wav"),
+                                 QStringLiteral("mp3"), QStringLiteral("aiff")};
+    QList<int> numbers(n);
+    std::iota(numbers.begin(), numbers.end(), 1);
+    QRandomGenerator random(20130401);
+    std::shuffle(numbers.begin(), numbers.end(), random);
+    for (int i = 0; i < n; ++i) {
+        const int number = numbers[i];
+        const QString path = dir.filePath(QStringLiteral("Track %1.%2").arg(i).arg(formats[i % formats.size()]));
+        const QString track = number % 20 == 0 ? QString() : QStringLiteral("%1/%2").arg(number).arg(n);
+        if (!AudioFiles::write(path, {QStringLiteral("Song %1").arg(number), QStringLiteral("Bench Artist"),
+                                      QStringLiteral("Bench Album"), track}))
+            return false;
+        files.append(QUrl::fromLocalFile(path));
+    }
+    return true;
+}
+
+double processCpuSeconds()
+{
+    struct timespec t = {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+int runScenario(int n)
+{
+    QTemporaryDir dir;
+    QList<QUrl> files;
+    if (!dir.isValid() || !generate(QDir(dir.path()), n, files)) {
+        std::fprintf(stderr, "album-order: cannot generate the files\n");
+        return 1;
+    }
+    // Into the page cache: the figure is for sorting, not for the disk.
+    qint64 bytes = 0;
+    for (const QUrl &url : files) {
+        QFile file(url.toLocalFile());
+        if (file.open(QIODevice::ReadOnly))
+            bytes += file.readAll().size();
+    }
+
+    // CPU time beside wall time: on a machine shared with other work the
+    // wall time says little, CPU time over the thread count says what an idle
+    // machine would take.
+    QList<double> runs;
+    QList<double> cpu;
+    bool ordered = true;
+    for (int run = 0; run < 3; ++run) {
+        const double cpuStart = processCpuSeconds();
+        QElapsedTimer timer;
+        timer.start();
+        const QList<QUrl> sorted = AlbumOrder::sorted(files, AlbumOrder::Key::TrackNumber);
+        runs.append(timer.nsecsElapsed() / 1e9);
+        cpu.append(processCpuSeconds() - cpuStart);
+        if (run == 0) {
+            QString previous;
+            for (const QUrl &url : sorted) {
+                const QString key = AlbumOrder::key(url, AlbumOrder::Key::TrackNumber);
+                ordered = ordered && AlbumOrder::compareKeys(previous, key) <= 0;
+                previous = key;
+            }
+        }
+    }
+    std::sort(runs.begin(), runs.end());
+    std::sort(cpu.begin(), cpu.end());
+    Scenarios::print({{"scenario", "album-order"},
+                      {"n", n},
+                      {"seconds", runs.at(1)},
+                      {"min_seconds", runs.at(0)},
+                      {"max_seconds", runs.at(2)},
+                      {"cpu_seconds", cpu.at(1)},
+                      {"bytes", bytes},
+                      {"threads", QThreadPool::globalInstance()->maxThreadCount()},
+                      {"ordered", ordered}});
+    return ordered ? 0 : 1;
+}
+
+int albumOrder(const QStringList &args)
+{
+    std::optional<AlbumOrder::Key> key;
+    bool scenario = false;
+    int n = 10000;
+    QStringList paths;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == u"--key" && i + 1 < args.size()) {
+            const QString value = args.at(++i);
+            if (value == u"track")
+                key = AlbumOrder::Key::TrackNumber;
+            else if (value == u"name")
+                key = AlbumOrder::Key::FileName;
+            else
+                return usage();
+        } else if (arg == u"--scenario") {
+            scenario = true;
+        } else if (arg == u"--n" && i + 1 < args.size()) {
+            bool ok = false;
+            n = args.at(++i).toInt(&ok);
+            if (!ok || n < 1)
+                return usage();
+        } else if (arg == u"--") {
+            paths += args.mid(i + 1);
+            break;
+        } else if (arg.startsWith(u"--")) {
+            return usage();
+        } else {
+            paths.append(arg);
+        }
+    }
+    if (key && !scenario)
+        return printOrder(*key, paths);
+    if (!key && paths.isEmpty())
+        return runScenario(n);
+    return usage();
+}
+} // namespace
+
+MELVORA_SCENARIO(albumOrder, "album-order", "[--key track|name FILE... | --scenario [--n COUNT]]", albumOrder);
