@@ -252,6 +252,48 @@ void TitleBarWindow::setTitleBarSideColumn(double width, const QColor &color)
     update();
 }
 
+void TitleBarWindow::layoutIfResized() const
+{
+    if (m_laidOutSize != size())
+        const_cast<TitleBarWindow *>(this)->layoutChrome();
+}
+
+QWidget *TitleBarWindow::titleBarView() const
+{
+    layoutIfResized();
+    return m_titleBar;
+}
+
+QWidget *TitleBarWindow::contentView() const
+{
+    layoutIfResized();
+    return m_content;
+}
+
+QAbstractButton *TitleBarWindow::closeButton() const
+{
+    layoutIfResized();
+    return m_closeButton;
+}
+
+QAbstractButton *TitleBarWindow::miniaturizeButton() const
+{
+    layoutIfResized();
+    return m_minimizeButton;
+}
+
+QAbstractButton *TitleBarWindow::zoomButton() const
+{
+    layoutIfResized();
+    return m_zoomButton;
+}
+
+QAbstractButton *TitleBarWindow::fullScreenButton() const
+{
+    layoutIfResized();
+    return m_fullScreenButton;
+}
+
 int TitleBarWindow::borderWidth() const
 {
     return (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? 0 : 1;
@@ -259,6 +301,7 @@ int TitleBarWindow::borderWidth() const
 
 void TitleBarWindow::layoutChrome()
 {
+    m_laidOutSize = size();
     const int b = borderWidth();
     const int w = width(), h = height();
     const int bar = int(std::lround(m_titleBarHeight));

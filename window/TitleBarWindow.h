@@ -33,14 +33,16 @@ public:
     // content area can seem to run up to the window's top. None by default.
     void setTitleBarSideColumn(double width, const QColor &color);
 
-    QWidget *titleBarView() const { return m_titleBar; }
+    // The views and buttons are laid out for the window's current size even
+    // before it is first shown (a hidden widget gets its resize event late).
+    QWidget *titleBarView() const;
     // Everything below the title bar; its children are placed by hand.
-    QWidget *contentView() const { return m_content; }
+    QWidget *contentView() const;
 
-    QAbstractButton *closeButton() const { return m_closeButton; }
-    QAbstractButton *miniaturizeButton() const { return m_minimizeButton; }
-    QAbstractButton *zoomButton() const { return m_zoomButton; }
-    QAbstractButton *fullScreenButton() const { return m_fullScreenButton; }
+    QAbstractButton *closeButton() const;
+    QAbstractButton *miniaturizeButton() const;
+    QAbstractButton *zoomButton() const;
+    QAbstractButton *fullScreenButton() const;
 
     // Thickness of the frame line drawn around the window when it is neither
     // maximised nor full screen.
@@ -58,6 +60,7 @@ protected:
 
 private:
     void layoutChrome();
+    void layoutIfResized() const;
     void toggleZoom();
     void toggleFullScreen();
 
@@ -68,6 +71,7 @@ private:
     QAbstractButton *m_zoomButton = nullptr;
     QAbstractButton *m_fullScreenButton = nullptr;
     QList<QWidget *> m_grips;
+    QSize m_laidOutSize;
 
     double m_leftMargin = 7.0;
     double m_rightMargin = 7.0;
