@@ -19,7 +19,6 @@ MusicLibrary::MusicLibrary(TrackStore *store, QObject *parent)
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortRole(TrackTableModel::SortRole);
     m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortLocaleAware(true);
     m_proxy->setDynamicSortFilter(true);
     connect(m_model, &TrackTableModel::filesDropped, this, [this](const QList<QUrl> &urls) { addPaths(urls); });
 }
@@ -54,7 +53,7 @@ qint64 MusicLibrary::addFile(const QUrl &url)
     record.dateModified = info->modifiedMs;
     const qint64 id = m_store->insert(record);
     if (id)
-        m_stamps.insert(id, info->stamp);
+        rememberStamp(id, info->stamp);
     return id;
 }
 
@@ -123,8 +122,21 @@ bool MusicLibrary::refresh(qint64 id)
     next.dateModified = info->modifiedMs;
     if (!m_store->update(next))
         return false;
-    m_stamps.insert(id, info->stamp);
+    rememberStamp(id, info->stamp);
     return true;
+}
+
+void MusicLibrary::rememberStamp(qint64 id, const AudioFileInfo::Stamp &stamp)
+{
+    // File times tick in coarse steps (a few ms), so a change made in the same
+    // step as this read would leave the stamp as it is. Only a stamp older than
+    // any step can vouch for the file; a fresh one means "read again".
+    constexpr qint64 granularityNs = 100'000'000;
+    const qint64 nowNs = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+    if (stamp.ctimeNs < nowNs - granularityNs)
+        m_stamps.insert(id, stamp);
+    else
+        m_stamps.remove(id);
 }
 
 QModelIndex MusicLibrary::windowIndexOf(qint64 id) const

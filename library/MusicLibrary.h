@@ -55,6 +55,7 @@ signals:
 
 private:
     QModelIndex windowIndexOf(qint64 id) const;
+    void rememberStamp(qint64 id, const AudioFileInfo::Stamp &stamp);
 
     TrackStore *m_store;
     TrackTableModel *m_model;

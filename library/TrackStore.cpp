@@ -24,6 +24,14 @@ QVariantMap TrackRecord::toVariantMap() const
     };
 }
 
+namespace {
+// A null QString binds as SQL NULL, which the NOT NULL text columns refuse.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+} // namespace
+
 TrackStore::TrackStore(QObject *parent)
     : QObject(parent), m_connectionName(QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
@@ -164,17 +172,20 @@ qint64 TrackStore::insert(TrackRecord record)
         return 0;
     record.playedCount = TrackRecord::clampPlayedCount(record.playedCount);
     record.rating = TrackRecord::clampRating(record.rating);
-    m_insert.addBindValue(record.name);
-    m_insert.addBindValue(record.artist);
-    m_insert.addBindValue(record.album);
-    m_insert.addBindValue(record.trackNumber);
-    m_insert.addBindValue(record.location);
+    m_insert.addBindValue(text(record.name));
+    m_insert.addBindValue(text(record.artist));
+    m_insert.addBindValue(text(record.album));
+    m_insert.addBindValue(text(record.trackNumber));
+    m_insert.addBindValue(text(record.location));
     m_insert.addBindValue(record.dateAdded);
     m_insert.addBindValue(record.dateModified);
     m_insert.addBindValue(record.playedCount);
     m_insert.addBindValue(record.rating);
-    if (!m_insert.exec())
+    if (!m_insert.exec()) {
+        qWarning("music-library: cannot store %s: %s", qPrintable(record.location),
+                 qPrintable(m_insert.lastError().text()));
         return 0;
+    }
     record.id = m_insert.lastInsertId().toLongLong();
     m_insert.finish();
     if (record.id <= 0)
@@ -208,10 +219,10 @@ bool TrackStore::update(const TrackRecord &record)
         && next.playedCount == current.playedCount && next.rating == current.rating)
         return true;
 
-    m_update.addBindValue(next.name);
-    m_update.addBindValue(next.artist);
-    m_update.addBindValue(next.album);
-    m_update.addBindValue(next.trackNumber);
+    m_update.addBindValue(text(next.name));
+    m_update.addBindValue(text(next.artist));
+    m_update.addBindValue(text(next.album));
+    m_update.addBindValue(text(next.trackNumber));
     m_update.addBindValue(next.dateModified);
     m_update.addBindValue(next.playedCount);
     m_update.addBindValue(next.rating);

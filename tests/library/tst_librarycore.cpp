@@ -1,0 +1,175 @@
+// The library's parts in-process: what counts as an audio file, the store's
+// persistence and schema guard, window order and drag and drop.
+
+#include "AudioFileInfo.h"
+#include "AudioFiles.h"
+#include "LibraryWindow.h"
+#include "MusicLibrary.h"
+#include "TrackStore.h"
+#include "TrackTableModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+class LibraryCoreTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString mp3(const QString &name, const AudioTags &tags)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!AudioFiles::writeMp3(path, tags))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void readsTagsOfRealAudioOnly()
+    {
+        const QString tagged = mp3(QStringLiteral("a.mp3"), {"Title", "Artist", "Album", "3/12"});
+        const auto info = AudioFileInfo::read(tagged);
+        QVERIFY(info);
+        QCOMPARE(info->name, QStringLiteral("Title"));
+        QCOMPARE(info->artist, QStringLiteral("Artist"));
+        QCOMPARE(info->album, QStringLiteral("Album"));
+        QCOMPARE(info->trackNumber, QStringLiteral("3/12"));
+        QCOMPARE(info->modifiedMs, QFileInfo(tagged).lastModified().toMSecsSinceEpoch());
+
+        // Without a title the file's name stands in, as a library shows it.
+        const auto untitled = AudioFileInfo::read(mp3(QStringLiteral("No Title.v2.mp3"), {}));
+        QVERIFY(untitled);
+        QCOMPARE(untitled->name, QStringLiteral("No Title.v2"));
+
+        const QString text = m_dir.filePath(QStringLiteral("text.mp3"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("ID3 but not really. ").repeated(100));
+        file.close();
+        QVERIFY(!AudioFileInfo::read(text));
+        QVERIFY(!AudioFileInfo::read(m_dir.path()));
+        QVERIFY(!AudioFileInfo::read(m_dir.filePath(QStringLiteral("absent.mp3"))));
+    }
+
+    void storeKeepsTracksAcrossOpensAndGuardsItsSchema()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("lib/Library.sqlite"));
+        qint64 id = 0;
+        {
+            TrackStore store;
+            QVERIFY(store.open(path));
+            TrackRecord r;
+            r.name = QStringLiteral("Song");
+            r.location = QStringLiteral("file:///music/song.mp3");
+            r.dateAdded = 1234567890123;
+            r.playedCount = -3;
+            r.rating = 101;
+            id = store.insert(r);
+            QVERIFY(id > 0);
+            QCOMPARE(store.track(id)->playedCount, 0);
+            QCOMPARE(store.track(id)->rating, 100);
+            QCOMPARE(store.insert(r), 0); // the location is taken
+            TrackRecord changed = *store.track(id);
+            changed.playedCount = 17;
+            QVERIFY(store.update(changed));
+            changed.id = id + 100;
+            QVERIFY(!store.update(changed));
+        }
+        {
+            TrackStore store;
+            QVERIFY(store.open(path));
+            QCOMPARE(store.tracks().size(), 1);
+            QCOMPARE(store.track(id)->playedCount, 17);
+            QCOMPARE(store.track(id)->dateAdded, 1234567890123);
+            QCOMPARE(store.idForLocation(QStringLiteral("file:///music/song.mp3")), id);
+        }
+        // A file from a newer schema is left alone, not rewritten.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bump"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("bump"));
+        TrackStore newer;
+        QString error;
+        QVERIFY(!newer.open(path, &error));
+        QVERIFY(error.contains(QLatin1String("newer")));
+    }
+
+    void windowOrderDecidesSelectionOrder()
+    {
+        TrackStore store;
+        QVERIFY(store.open(m_dir.filePath(QStringLiteral("order.sqlite"))));
+        MusicLibrary library(&store);
+        const qint64 c = library.addFile(QUrl::fromLocalFile(mp3(QStringLiteral("o/1.mp3"), {"Charlie", {}, {}, "1"})));
+        const qint64 a = library.addFile(QUrl::fromLocalFile(mp3(QStringLiteral("o/2.mp3"), {"alpha", {}, {}, "10"})));
+        const qint64 b = library.addFile(QUrl::fromLocalFile(mp3(QStringLiteral("o/3.mp3"), {"Bravo", {}, {}, "2"})));
+        QVERIFY(a && b && c);
+
+        LibraryWindow window(&library);
+        window.show();
+        library.setSelection({a, b, c});
+        QCOMPARE(library.selection(), (QList<qint64>{c, a, b})); // library order at first
+
+        window.tableView()->sortByColumn(TrackTableModel::Name, Qt::AscendingOrder);
+        QCOMPARE(library.selection(), (QList<qint64>{a, b, c}));
+        // Track numbers sort as numbers, not as text.
+        window.tableView()->sortByColumn(TrackTableModel::Number, Qt::DescendingOrder);
+        QCOMPARE(library.selection(), (QList<qint64>{a, b, c}));
+
+        // A change through scripting reaches the window at once.
+        QVERIFY(library.reveal(c));
+        QCOMPARE(library.selection(), QList<qint64>{c});
+        QCOMPARE(window.tableView()->currentIndex().data(TrackTableModel::IdRole).toLongLong(), c);
+        QCOMPARE(library.setPlayedCount(c, 5), 5);
+        const QModelIndex plays = window.tableView()->currentIndex().siblingAtColumn(TrackTableModel::Plays);
+        QCOMPARE(plays.data().toInt(), 5);
+    }
+
+    void dragsOutFileUrlsAndTakesDroppedFolders()
+    {
+        TrackStore store;
+        QVERIFY(store.open(m_dir.filePath(QStringLiteral("dnd.sqlite"))));
+        MusicLibrary library(&store);
+        QAbstractItemModel *model = library.windowModel();
+
+        const QString album = m_dir.filePath(QStringLiteral("dropped album"));
+        mp3(QStringLiteral("dropped album/02 b.mp3"), {"B", {}, {}, "2"});
+        mp3(QStringLiteral("dropped album/cd2/01 c.mp3"), {"C", {}, {}, "1"});
+        const QString first = mp3(QStringLiteral("dropped album/01 a.mp3"), {"A", {}, {}, "1"});
+        QFile notes(m_dir.filePath(QStringLiteral("dropped album/notes.mp3")));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("liner notes\n");
+        notes.close();
+
+        QMimeData drop;
+        drop.setUrls({QUrl::fromLocalFile(album), QUrl::fromLocalFile(first)});
+        // A move would let the source delete files the library now points at.
+        QVERIFY(!model->canDropMimeData(&drop, Qt::MoveAction, -1, -1, {}));
+        QVERIFY(model->dropMimeData(&drop, Qt::CopyAction, -1, -1, {}));
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, TrackTableModel::Name).data().toString(), QStringLiteral("A"));
+        QCOMPARE(model->index(2, TrackTableModel::Name).data().toString(), QStringLiteral("C"));
+
+        std::unique_ptr<QMimeData> drag(model->mimeData({model->index(2, 0), model->index(2, 1), model->index(0, 0)}));
+        QVERIFY(drag->hasFormat(QStringLiteral("text/uri-list")));
+        QCOMPARE(drag->urls(), (QList<QUrl>{QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("dropped album/cd2/01 c.mp3"))),
+                                            QUrl::fromLocalFile(first)}));
+        QVERIFY(!(model->supportedDragActions() & Qt::MoveAction));
+    }
+};
+
+QTEST_MAIN(LibraryCoreTest)
+#include "tst_librarycore.moc"

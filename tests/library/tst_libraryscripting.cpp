@@ -1,0 +1,418 @@
+// The scripting bridge against a real headless music-library on a private bus.
+
+#include "AudioFiles.h"
+#include "ITunesApplication.h"
+#include "LibraryProcess.h"
+#include "LibraryProtocol.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtConcurrent>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+namespace {
+const QString service = QString::fromLatin1(LibraryProtocol::serviceName);
+
+ITunesApplication iTunes()
+{
+    return ITunesApplication::applicationWithBundleIdentifier(service);
+}
+
+QDBusMessage callLibrary(const char *method, const QVariantList &arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, QString::fromLatin1(LibraryProtocol::objectPath),
+                                                          QString::fromLatin1(LibraryProtocol::interfaceName),
+                                                          QString::fromLatin1(method));
+    message.setArguments(arguments);
+    message.setAutoStartService(false);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+}
+
+int trackCount()
+{
+    const QDBusMessage reply = callLibrary("AllTracks");
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return -1;
+    return int(qdbus_cast<QList<QVariantMap>>(reply.arguments().at(0).value<QDBusArgument>()).size());
+}
+
+void setSelection(const QList<qlonglong> &ids)
+{
+    callLibrary("SetSelection", {QVariant::fromValue(ids)});
+}
+
+bool setModified(const QString &path, const QDateTime &when)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime);
+}
+
+// Kills a process that a test started some other way than LibraryProcess.
+struct PidGuard
+{
+    qint64 pid = 0;
+    ~PidGuard()
+    {
+        if (pid > 0) {
+            ::kill(pid_t(pid), SIGKILL);
+            LibraryProcess::waitForOwner(false, 2000);
+        }
+    }
+};
+
+qint64 ownerPid()
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    message << service;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toLongLong() : 0;
+}
+} // namespace
+
+class LibraryScriptingTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_files;
+    int m_fileCount = 0;
+
+    QString tagged(const QString &title, const QString &artist = QStringLiteral("Test Artist"))
+    {
+        const QString path = m_files.filePath(QStringLiteral("track %1.mp3").arg(++m_fileCount));
+        if (!AudioFiles::writeMp3(path, {title, artist, QStringLiteral("Test Album"), QString::number(m_fileCount)}))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        LibraryProtocol::registerTypes();
+        QVERIFY(m_files.isValid());
+        QVERIFY2(QFile::exists(LibraryProcess::program()), "music-library must be built beside the tests");
+    }
+
+    void presenceFollowsTheLibraryWithoutStartingIt()
+    {
+        QVERIFY(!iTunes().isRunning());
+        // Calls on tracks and the selection fail quietly and start nothing.
+        QVERIFY(!ITunesTrack(service, 1).name().size());
+        QVERIFY(iTunes().selection().get().isEmpty());
+        QVERIFY(!iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("x")))}).isValid());
+        QTest::qWait(200);
+        QVERIFY(!LibraryProcess::waitForOwner(true, 0));
+        QVERIFY(!iTunes().isRunning());
+
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QTRY_VERIFY_WITH_TIMEOUT(iTunes().isRunning(), 1000);
+
+        // The answer comes from the watched name, so it must follow a crash fast.
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid_t(library.pid()), SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!iTunes().isRunning(), 1000);
+        QVERIFY(clock.elapsed() < 1000);
+        library.kill();
+
+        QVERIFY(library.start());
+        QTRY_VERIFY_WITH_TIMEOUT(iTunes().isRunning(), 1000);
+        // And from any thread.
+        QVERIFY(QtConcurrent::run([] { return iTunes().isRunning(); }).result());
+    }
+
+    void runStartsTheLibraryBesideTheProgram()
+    {
+        QTemporaryDir home;
+        // The started library keeps its file in the data folder; keep it out
+        // of the real one.
+        qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+        PidGuard guard;
+        QVERIFY(!iTunes().isRunning());
+        QElapsedTimer clock;
+        clock.start();
+        const bool started = iTunes().run();
+        guard.pid = ownerPid();
+        QVERIFY(started);
+        QVERIFY(clock.elapsed() <= ITunesApplication::launchTimeoutMs + 500);
+        QTRY_VERIFY_WITH_TIMEOUT(iTunes().isRunning(), 1000);
+        QVERIFY(QFile::exists(home.filePath(QStringLiteral("music-library/Library.sqlite"))));
+        // A second run finds it running and starts no other.
+        QVERIFY(iTunes().run());
+        QCOMPARE(ownerPid(), guard.pid);
+        callLibrary("Quit");
+        QVERIFY(LibraryProcess::waitForOwner(false, 5000));
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    void addFindsOrEntersTheTrack()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        const QString path = tagged(QStringLiteral("Ünïcode Song"), QStringLiteral("Zoë & Band"));
+        const QDateTime before = QDateTime::currentDateTime();
+        ITunesTrack track = iTunes().add({QUrl::fromLocalFile(path)});
+        QVERIFY(track.isValid());
+        QCOMPARE(track.name(), QStringLiteral("Ünïcode Song"));
+        QCOMPARE(track.artist(), QStringLiteral("Zoë & Band"));
+        QCOMPARE(track.location(), QUrl::fromLocalFile(path));
+        QCOMPARE(track.playedCount(), 0);
+        QVERIFY(track.dateAdded() >= before.addMSecs(-1) && track.dateAdded() <= QDateTime::currentDateTime());
+
+        QTest::qWait(20);
+        const ITunesTrack again = iTunes().add({QUrl::fromLocalFile(path)});
+        QCOMPARE(again.persistentId(), track.persistentId());
+        QCOMPARE(again.dateAdded(), track.dateAdded());
+        // The same file reached by another spelling of its path is the same track.
+        const QUrl roundabout = QUrl::fromLocalFile(m_files.path() + QStringLiteral("/./sub/../")
+                                                    + QFileInfo(path).fileName());
+        QCOMPARE(iTunes().add({roundabout}).persistentId(), track.persistentId());
+        QCOMPARE(trackCount(), 1);
+    }
+
+    void addRefusesWhatIsNotAudio_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing file") << "missing";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("text named .mp3") << "text";
+        QTest::newRow("empty .mp3") << "empty";
+        QTest::newRow("web URL") << "web";
+    }
+
+    void addRefusesWhatIsNotAudio()
+    {
+        QFETCH(QString, kind);
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QUrl url;
+        if (kind == QLatin1String("missing")) {
+            url = QUrl::fromLocalFile(m_files.filePath(QStringLiteral("nothing here.mp3")));
+        } else if (kind == QLatin1String("folder")) {
+            const QString dir = m_files.filePath(QStringLiteral("folder.mp3"));
+            QDir().mkpath(dir);
+            url = QUrl::fromLocalFile(dir);
+        } else if (kind == QLatin1String("web")) {
+            url = QUrl(QStringLiteral("http://example.invalid/song.mp3"));
+        } else {
+            const QString path = m_files.filePath(kind + QStringLiteral(".mp3"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (kind == QLatin1String("text"))
+                file.write(QByteArray("Not a song at all, just words.\n").repeated(200));
+            file.close();
+            url = QUrl::fromLocalFile(path);
+        }
+        QVERIFY(!iTunes().add({url}).isValid());
+        QCOMPARE(trackCount(), 0);
+    }
+
+    void writesAreClampedAndSurviveRestart()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        ITunesTrack a = iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("A")))});
+        ITunesTrack b = iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("B")))});
+        a.setPlayedCount(42);
+        a.setRating(250);
+        b.setPlayedCount(-7);
+        b.setRating(60);
+        QCOMPARE(a.playedCount(), 42);
+        QCOMPARE(a.rating(), 100);
+        QCOMPARE(b.playedCount(), 0);
+        QCOMPARE(b.rating(), 60);
+        b.setRating(-1);
+
+        QVERIFY(library.restart());
+        const ITunesTrack a2(service, a.persistentId());
+        const ITunesTrack b2(service, b.persistentId());
+        QCOMPARE(a2.playedCount(), 42);
+        QCOMPARE(a2.rating(), 100);
+        QCOMPARE(b2.playedCount(), 0);
+        QCOMPARE(b2.rating(), 0);
+        QCOMPARE(a2.name(), QStringLiteral("A"));
+        // Writes to a track the library does not have change nothing.
+        ITunesTrack ghost(service, 999999);
+        ghost.setPlayedCount(5);
+        QCOMPARE(ghost.name(), QString());
+        QCOMPARE(trackCount(), 2);
+    }
+
+    void refreshFollowsTheFile()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        const QString path = tagged(QStringLiteral("Before"));
+        ITunesTrack track = iTunes().add({QUrl::fromLocalFile(path)});
+        QVERIFY(track.isValid());
+
+        const QDateTime past = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        QVERIFY(setModified(path, past));
+        QVERIFY(track.dateModified() != past); // nothing read yet
+        QTest::qWait(150); // let the file's change time age past its clock's steps
+        track.refresh();
+        QCOMPARE(track.dateModified(), past);
+
+        // New tags with the old date put back, as a tag editor that keeps
+        // dates would leave the file: the library still reads the new tags.
+        QVERIFY(AudioFiles::writeTags(path, {QStringLiteral("After"), QStringLiteral("Other"), {}, {}}));
+        QVERIFY(setModified(path, past));
+        track.refresh();
+        QCOMPARE(track.name(), QStringLiteral("After"));
+        QCOMPARE(track.artist(), QStringLiteral("Other"));
+        QCOMPARE(track.dateModified(), past);
+
+        // A vanished file keeps what was read last.
+        QVERIFY(QFile::remove(path));
+        track.refresh();
+        QCOMPARE(track.name(), QStringLiteral("After"));
+    }
+
+    void revealAndSelectionFollowWindowOrder()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QList<ITunesTrack> tracks;
+        for (const char *title : {"First", "Second", "Third"})
+            tracks.append(iTunes().add({QUrl::fromLocalFile(tagged(QString::fromLatin1(title)))}));
+        QVERIFY(iTunes().selection().get().isEmpty());
+
+        setSelection({tracks[0].persistentId(), tracks[2].persistentId()});
+        tracks[1].reveal();
+        QList<ITunesTrack> selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].persistentId(), tracks[1].persistentId());
+
+        tracks[1].setPlayedCount(9);
+        setSelection({tracks[2].persistentId(), tracks[0].persistentId(), tracks[1].persistentId(), 424242});
+        selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 3);
+        QStringList names;
+        for (const ITunesTrack &t : selected)
+            names << t.name();
+        QCOMPARE(names, (QStringList{"First", "Second", "Third"}));
+        QCOMPARE(selected[1].playedCount(), 9);
+        QCOMPARE(selected[2].location(), tracks[2].location());
+    }
+
+    void deadOrHungLibraryFailsTheCallInTime()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        ITunesTrack track = iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("Hang")))});
+        QVERIFY(track.isValid());
+        const pid_t pid = pid_t(library.pid());
+
+        // Hung: the call gives up at the timeout, not later.
+        ::kill(pid, SIGSTOP);
+        QElapsedTimer clock;
+        clock.start();
+        ITunesTrack fresh(service, track.persistentId());
+        QCOMPARE(fresh.name(), QString());
+        QVERIFY(clock.elapsed() < ITunesApplication::callTimeoutMs + 1000);
+
+        // Killed while a call waits: the call fails as soon as it is gone.
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::kill(pid, SIGKILL);
+        });
+        clock.restart();
+        QVERIFY(!iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("Late")))}).isValid());
+        const qint64 elapsed = clock.elapsed();
+        killer.join();
+        QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        library.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!iTunes().isRunning(), 1000);
+    }
+
+    void killDuringBurstKeepsEveryAcknowledgedWrite()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QList<qint64> ids;
+        for (int i = 0; i < 10; ++i)
+            ids.append(iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("Burst %1").arg(i)))}).persistentId());
+        QVERIFY(!ids.contains(0));
+
+        QHash<qint64, int> acknowledged;
+        qint64 inFlightId = 0;
+        int inFlightValue = 0;
+        const pid_t pid = pid_t(library.pid());
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            ::kill(pid, SIGKILL);
+        });
+        for (int n = 1; n < 1000000; ++n) {
+            inFlightId = ids[n % ids.size()];
+            inFlightValue = n;
+            const QDBusMessage reply = callLibrary("SetPlayedCount", {inFlightId, n});
+            if (reply.type() != QDBusMessage::ReplyMessage)
+                break;
+            QCOMPARE(reply.arguments().value(0).toInt(), n);
+            acknowledged[inFlightId] = n;
+        }
+        killer.join();
+        library.kill();
+        QVERIFY(acknowledged.size() == ids.size());
+
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("after-kill"));
+            db.setDatabaseName(library.databasePath());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+            QVERIFY(query.exec(QStringLiteral("SELECT id, played_count FROM tracks")));
+            int rows = 0;
+            while (query.next()) {
+                ++rows;
+                const qint64 id = query.value(0).toLongLong();
+                const int stored = query.value(1).toInt();
+                // The write that was cut off may or may not have landed.
+                if (!(stored == acknowledged.value(id) || (id == inFlightId && stored == inFlightValue)))
+                    QFAIL(qPrintable(QStringLiteral("track %1: stored %2, acknowledged %3")
+                                         .arg(id).arg(stored).arg(acknowledged.value(id))));
+            }
+            QCOMPARE(rows, ids.size());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("after-kill"));
+
+        QVERIFY(library.start());
+        QCOMPARE(trackCount(), ids.size());
+    }
+
+    void bridgeServesManyThreadsAtOnce()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QStringList paths;
+        for (int i = 0; i < 40; ++i)
+            paths << tagged(QStringLiteral("Thread %1").arg(i));
+        const QList<int> counts = QtConcurrent::blockingMapped(paths, [](const QString &path) {
+            if (!iTunes().isRunning())
+                return -1;
+            ITunesTrack track = iTunes().add({QUrl::fromLocalFile(path)});
+            track.setPlayedCount(int(path.size()));
+            track.refresh();
+            return ITunesTrack(service, track.persistentId()).playedCount();
+        });
+        for (int i = 0; i < paths.size(); ++i)
+            QCOMPARE(counts[i], int(paths[i].size()));
+        QCOMPARE(trackCount(), paths.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(LibraryScriptingTest)
+#include "tst_libraryscripting.moc"

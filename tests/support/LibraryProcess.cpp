@@ -1,0 +1,115 @@
+#include "LibraryProcess.h"
+#include "LibraryProtocol.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+struct LibraryProcess::TempDir
+{
+    QTemporaryDir dir;
+};
+
+LibraryProcess::LibraryProcess(QString databasePath) : m_databasePath(std::move(databasePath))
+{
+    if (m_databasePath.isEmpty()) {
+        m_tempDir = std::make_unique<TempDir>();
+        m_databasePath = m_tempDir->dir.filePath(QStringLiteral("Library.sqlite"));
+    }
+}
+
+LibraryProcess::~LibraryProcess()
+{
+    kill();
+}
+
+QString LibraryProcess::program()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/music-library");
+}
+
+bool LibraryProcess::waitForOwner(bool owned, int timeoutMs)
+{
+    const QString name = QString::fromLatin1(LibraryProtocol::serviceName);
+    const QDeadlineTimer deadline(timeoutMs);
+    do {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+        message << name;
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
+        if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool() == owned)
+            return true;
+        QThread::msleep(10);
+    } while (!deadline.hasExpired());
+    return false;
+}
+
+bool LibraryProcess::start(const QStringList &extraArguments)
+{
+    kill();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProgram(program());
+    m_process->setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--database"), m_databasePath}
+                            + extraArguments);
+    m_process->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process->start();
+    if (!m_process->waitForStarted(startTimeoutMs))
+        return false;
+    const QDeadlineTimer deadline(startTimeoutMs);
+    while (!deadline.hasExpired()) {
+        if (m_process->state() != QProcess::Running)
+            return false; // e.g. the name is taken by another library
+        if (waitForOwner(true, 0))
+            return true;
+        m_process->waitForFinished(10);
+    }
+    return false;
+}
+
+void LibraryProcess::kill()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+    m_process.reset();
+    waitForOwner(false, 2000);
+}
+
+void LibraryProcess::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        QDBusMessage quit = QDBusMessage::createMethodCall(
+            QString::fromLatin1(LibraryProtocol::serviceName), QString::fromLatin1(LibraryProtocol::objectPath),
+            QString::fromLatin1(LibraryProtocol::interfaceName), QStringLiteral("Quit"));
+        quit.setAutoStartService(false);
+        QDBusConnection::sessionBus().call(quit, QDBus::Block, 2000);
+        m_process->waitForFinished(5000);
+    }
+    kill();
+}
+
+bool LibraryProcess::restart()
+{
+    stop();
+    return start();
+}
+
+bool LibraryProcess::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+qint64 LibraryProcess::pid() const
+{
+    return m_process ? m_process->processId() : 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+#include <memory>
+
+// A real music-library (headless, with its own database file) on the current
+// session bus, for tests and benchmarks. Whatever happens, the destructor
+// kills the process and waits for it.
+class LibraryProcess
+{
+public:
+    static constexpr int startTimeoutMs = 10000;
+
+    // databasePath empty: a file in a temporary folder owned by this object.
+    explicit LibraryProcess(QString databasePath = QString());
+    ~LibraryProcess();
+    LibraryProcess(const LibraryProcess &) = delete;
+    LibraryProcess &operator=(const LibraryProcess &) = delete;
+
+    // Starts the library and waits until it owns "com.apple.iTunes".
+    bool start(const QStringList &extraArguments = {});
+    // SIGKILL, then waits for the process and for the name to be released.
+    void kill();
+    // Asks the library to quit over the bus; kills it when it does not.
+    void stop();
+    bool restart();
+
+    bool isRunning() const;
+    qint64 pid() const;
+    QString databasePath() const { return m_databasePath; }
+    // Where music-library was looked for: beside the running executable.
+    static QString program();
+    // Waits until the bus name has (or has lost) an owner.
+    static bool waitForOwner(bool owned, int timeoutMs);
+
+private:
+    struct TempDir;
+    std::unique_ptr<TempDir> m_tempDir;
+    QString m_databasePath;
+    std::unique_ptr<QProcess> m_process;
+};
