@@ -1,0 +1,89 @@
+#pragma once
+
+// Shared by the Date Modified tool's tests: a shown tool, real tagged files
+// in a temporary folder, drops and clicks as a user makes them.
+
+#include "AudioFiles.h"
+#include "DropView.h"
+#include "FileDates.h"
+#include "ModificationViewController.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+struct ModificationFixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<ModificationViewController> tool;
+
+    ModificationFixture()
+    {
+        tool = std::make_unique<ModificationViewController>();
+        tool->resize(711, 520);
+        tool->show();
+        tool->activateWindow();
+        (void)QTest::qWaitForWindowExposed(tool.get());
+    }
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        return tool->findChild<T *>(QString::fromLatin1(name));
+    }
+    QStackedWidget *pages() const { return child<QStackedWidget>("tabView"); }
+
+    // Chooses an action in the list with a mouse click.
+    void choose(int action) const
+    {
+        auto *list = child<QListView>("tableView");
+        const QRect row = list->visualRect(list->model()->index(action, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    }
+
+    // A tagged MP3 in the temporary folder.
+    QUrl makeFile(const QString &name, const QString &track = QString()) const
+    {
+        const QString path = dir.filePath(name);
+        if (!AudioFiles::writeMp3(path, {name, QStringLiteral("Artist"), QStringLiteral("Album"), track}))
+            qFatal("cannot write %s", qPrintable(path));
+        return QUrl::fromLocalFile(path);
+    }
+
+    QList<QUrl> makeFiles(int count, const QString &stem = QStringLiteral("track")) const
+    {
+        QList<QUrl> files;
+        for (int i = 0; i < count; ++i)
+            files << makeFile(QStringLiteral("%1 %2.mp3").arg(stem).arg(i + 1), QString::number(i + 1));
+        return files;
+    }
+
+    // Drops the URLs onto an action's list the way a drag from the library does.
+    void drop(int action, const QList<QUrl> &urls) const
+    {
+        QMimeData mime;
+        mime.setUrls(urls);
+        tool->dropView(action)->takeDrop(&mime);
+    }
+
+    // Clicks the action's Set button and waits for the end of its run.
+    bool runAndWait(int action) const
+    {
+        QSignalSpy finished(tool.get(), &ModificationViewController::runFinished);
+        const char *names[] = {"setButtonSMD", "setButtonCCD", "setButtonTN"};
+        QTest::mouseClick(child<QAbstractButton>(names[action]), Qt::LeftButton);
+        if (!finished.wait(20000))
+            return false;
+        return finished.first().first().toInt() == action;
+    }
+
+    static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url.toLocalFile()).value_or(FileTime{-1, 0}); }
+};
