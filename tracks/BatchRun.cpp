@@ -117,7 +117,6 @@ QProgressBar *BatchRun::bar() const
 void BatchRun::launch()
 {
     m_sheet->show();
-    m_sheet->raise();
 
     const int count = m_steps.count;
     const auto before = m_steps.before;
