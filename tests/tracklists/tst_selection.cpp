@@ -1,0 +1,125 @@
+// Play Count and Rating lists take the library's selection when something is
+// dropped on them.
+#include "AudioFiles.h"
+#include "DropView.h"
+#include "LibraryProcess.h"
+#include "musiclibraryproxy.h"
+
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct RecordingOwner : FileDropDelegate
+{
+    QList<QList<QUrl>> calls;
+    void fileDropped(const QList<QUrl> &items, DropView *) override { calls.append(items); }
+};
+} // namespace
+
+class TestSelection : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void libraryNotRunningListsNothing();
+    void emptySelectionCallsNoOwner();
+    void dropListsTheSelectedTracks();
+
+private:
+    qint64 addTrack(const QString &name, const QString &track);
+    QTemporaryDir m_dir;
+    LibraryProcess m_library;
+    std::unique_ptr<MusicLibraryProxy> m_proxy;
+};
+
+void TestSelection::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    LibraryProtocol::registerTypes();
+}
+
+qint64 TestSelection::addTrack(const QString &name, const QString &track)
+{
+    const QString path = m_dir.filePath(name + ".mp3");
+    if (!AudioFiles::writeMp3(path, {name, "The Artist", "The Album", track}))
+        return 0;
+    return m_proxy->Add({QUrl::fromLocalFile(path).toString()}, QString()).value();
+}
+
+void TestSelection::libraryNotRunningListsNothing()
+{
+    DropView view;
+    RecordingOwner owner;
+    view.setDelegate(&owner);
+    view.setCurrentAction(3);
+    view.getSelection();
+    QVERIFY(view.tracks().isEmpty());
+    QVERIFY(owner.calls.isEmpty());
+}
+
+void TestSelection::emptySelectionCallsNoOwner()
+{
+    QVERIFY(m_library.start());
+    m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                                  QDBusConnection::sessionBus());
+    QVERIFY(addTrack("Unselected", "1") > 0);
+    m_proxy->SetSelection({}).waitForFinished();
+
+    DropView view;
+    RecordingOwner owner;
+    view.setDelegate(&owner);
+    view.setCurrentAction(4);
+    view.getSelection();
+    QVERIFY(view.tracks().isEmpty());
+    QVERIFY(owner.calls.isEmpty());
+}
+
+void TestSelection::dropListsTheSelectedTracks()
+{
+    QVERIFY(m_proxy);
+    const qint64 first = addTrack("First", "1");
+    const qint64 second = addTrack("Second", "2");
+    QVERIFY(first > 0 && second > 0);
+    m_proxy->SetPlayedCount(first, 7).waitForFinished();
+    m_proxy->SetRating(second, 60).waitForFinished();
+    m_proxy->SetSelection({first, second}).waitForFinished();
+
+    DropView view;
+    RecordingOwner owner;
+    view.setDelegate(&owner);
+    view.setCurrentAction(3);
+    QMimeData trigger; // its content is not read
+    trigger.setText("anything");
+    QVERIFY(view.takeDrop(&trigger));
+    QVERIFY(view.tracks().isEmpty()); // taken a tenth of a second later
+    QTRY_COMPARE_WITH_TIMEOUT(view.tracks().size(), 2, 5000);
+
+    const QList<TrackObject> tracks = view.tracks();
+    QCOMPARE(tracks.at(0).name, QStringLiteral("First"));
+    QCOMPARE(tracks.at(0).artist, QStringLiteral("The Artist"));
+    QCOMPARE(tracks.at(0).plays, 7);
+    QCOMPARE(tracks.at(0).playsNew, 7);
+    QCOMPARE(tracks.at(1).rating, 60);
+    QCOMPARE(tracks.at(1).location, QUrl::fromLocalFile(m_dir.filePath("Second.mp3")));
+    QCOMPARE(owner.calls.size(), 1);
+    QCOMPARE(owner.calls.at(0), (QList<QUrl>{tracks.at(0).location, tracks.at(1).location}));
+    QCOMPARE(view.model()->index(0, 2).data().toInt(), 7);
+
+    // Taking the same selection again lists no track twice, but the owner
+    // still hears of it.
+    view.getSelection();
+    QCOMPARE(view.tracks().size(), 2);
+    QCOMPARE(owner.calls.size(), 2);
+
+    // A refused drop does not take the selection.
+    DropView refusing;
+    refusing.setCurrentAction(4);
+    refusing.setAllowDrop(false);
+    QVERIFY(!refusing.takeDrop(&trigger));
+    QTest::qWait(200);
+    QVERIFY(refusing.tracks().isEmpty());
+}
+
+QTEST_MAIN(TestSelection)
+#include "tst_selection.moc"
