@@ -42,6 +42,10 @@ void UpdateWindowController::awakeFromNib()
     QFont font = ui->checkingLabel->font();
     font.setBold(true);
     ui->checkingLabel->setFont(font);
+    QPalette bar = ui->progress->palette();
+    bar.setColor(QPalette::Highlight, Utils::ColorPreview());
+    bar.setColor(QPalette::Base, Utils::ColorTab());
+    ui->progress->setPalette(bar);
     m_queue.setMaxThreadCount(2);
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -112,6 +116,13 @@ void UpdateWindowController::showResult(quint64 check, bool newVersion)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->setIcon(QMessageBox::Information);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, Utils::ColorBG());
+    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
+    palette.setColor(QPalette::Button, Utils::ColorTab());
+    palette.setColor(QPalette::ButtonText, Utils::ColorSidebar());
+    palette.setColor(QPalette::Highlight, Utils::ColorPreview());
+    box->setPalette(palette);
     box->setIconPixmap(ButtonArtwork::iconNamed(QStringLiteral("appicon")).pixmap(64, 64));
     QList<QAbstractButton *> order;
     if (newVersion) {
