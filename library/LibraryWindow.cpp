@@ -33,12 +33,12 @@ LibraryWindow::LibraryWindow(MusicLibrary *library, QWidget *parent)
     m_table->setDropIndicatorShown(false);
     m_table->setDragDropOverwriteMode(false);
 
-    const int widths[TrackTableModel::ColumnCount] = {200, 140, 160, 40, 140, 140, 50, 70, 300};
+    const int widths[TrackTableModel::ColumnCount] = {190, 140, 150, 44, 140, 140, 50, 70, 300};
     for (int c = 0; c < TrackTableModel::ColumnCount; ++c)
         m_table->setColumnWidth(c, widths[c]);
 
     setCentralWidget(m_table);
-    resize(1100, 520);
+    resize(1240, 520);
 
     connect(library, &MusicLibrary::revealed, this,
             [this](const QModelIndex &index) { m_table->scrollTo(index, QAbstractItemView::EnsureVisible); });

@@ -1,0 +1,73 @@
+// bridge-roundtrip: what one changed file costs a Date Modified run in the
+// library: add, refresh and reveal through the bridge, timed per file against
+// a real headless library on the current session bus.
+
+#include "AudioFiles.h"
+#include "ITunesApplication.h"
+#include "LibraryProcess.h"
+#include "Scenario.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+int bridgeRoundtrip(const QStringList &args)
+{
+    const int n = std::max(1, args.value(0, QStringLiteral("1000")).toInt());
+    QTemporaryDir dir;
+    QList<QUrl> files;
+    for (int i = 0; i < n; ++i) {
+        const QString path = dir.filePath(QStringLiteral("%1.mp3").arg(i, 5, 10, QLatin1Char('0')));
+        if (!AudioFiles::writeMp3(path, {QStringLiteral("Track %1").arg(i), QStringLiteral("Bench"),
+                                         QStringLiteral("Roundtrip"), QString::number(i % 20 + 1)})) {
+            std::fprintf(stderr, "bridge-roundtrip: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        files.append(QUrl::fromLocalFile(path));
+    }
+
+    LibraryProcess library(dir.filePath(QStringLiteral("Library.sqlite")));
+    if (!library.start()) {
+        std::fprintf(stderr, "bridge-roundtrip: cannot start %s (is a library already on this bus?)\n",
+                     qPrintable(LibraryProcess::program()));
+        return 1;
+    }
+    const ITunesApplication iTunes = ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
+    QList<double> perFile;
+    perFile.reserve(n);
+    int failed = 0;
+    QElapsedTimer total;
+    total.start();
+    for (const QUrl &file : files) {
+        QElapsedTimer clock;
+        clock.start();
+        ITunesTrack track = iTunes.add({file});
+        track.refresh();
+        track.reveal();
+        perFile.append(double(clock.nsecsElapsed()) / 1e6);
+        if (!track.isValid())
+            ++failed;
+    }
+    const double seconds = double(total.nsecsElapsed()) / 1e9;
+    library.stop();
+
+    std::sort(perFile.begin(), perFile.end());
+    const auto at = [&perFile](double q) { return perFile.at(std::min<qsizetype>(perFile.size() - 1, qsizetype(q * perFile.size()))); };
+    QJsonObject result{{QStringLiteral("scenario"), QStringLiteral("bridge-roundtrip")},
+                       {QStringLiteral("n"), n},
+                       {QStringLiteral("seconds"), seconds},
+                       {QStringLiteral("median_ms"), at(0.5)},
+                       {QStringLiteral("p99_ms"), at(0.99)}};
+    if (failed)
+        result.insert(QStringLiteral("failed"), failed);
+    Scenarios::print(result);
+    return failed ? 1 : 0;
+}
+} // namespace
+
+MELVORA_SCENARIO(bridgeRoundtrip, "bridge-roundtrip", "[FILES=1000]", bridgeRoundtrip);
