@@ -24,6 +24,8 @@
 namespace {
 qreal opacityOf(QWidget *widget)
 {
+    if (auto *hint = qobject_cast<DropHintImage *>(widget))
+        return hint->opacity();
     auto *effect = qobject_cast<QGraphicsOpacityEffect *>(widget->graphicsEffect());
     return effect && effect->isEnabled() ? effect->opacity() : 1.0;
 }

@@ -19,6 +19,12 @@ void DropHintImage::setText(const QString &text)
     update();
 }
 
+void DropHintImage::setOpacity(qreal opacity)
+{
+    m_opacity = std::clamp(opacity, 0.0, 1.0);
+    update();
+}
+
 QPixmap DropHintImage::render(const QSize &size, const QString &text, qreal devicePixelRatio)
 {
     QPixmap pixmap(size * devicePixelRatio);
@@ -69,5 +75,9 @@ void DropHintImage::paintEvent(QPaintEvent *)
     const qreal ratio = devicePixelRatioF();
     if (m_cache.isNull() || m_cache.deviceIndependentSize().toSize() != size() || m_cache.devicePixelRatio() != ratio)
         m_cache = render(size(), m_text, ratio);
-    QPainter(this).drawPixmap(0, 0, m_cache);
+    if (m_opacity <= 0.0)
+        return;
+    QPainter painter(this);
+    painter.setOpacity(m_opacity);
+    painter.drawPixmap(0, 0, m_cache);
 }

@@ -10,11 +10,15 @@ class DropHintImage : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
+    Q_PROPERTY(qreal opacity READ opacity WRITE setOpacity)
 public:
     explicit DropHintImage(QWidget *parent = nullptr);
 
     QString text() const { return m_text; }
     void setText(const QString &text);
+    // The picture fades by itself rather than through a graphics effect.
+    qreal opacity() const { return m_opacity; }
+    void setOpacity(qreal opacity);
 
     // The picture at the given size, as it is painted.
     static QPixmap render(const QSize &size, const QString &text, qreal devicePixelRatio = 1.0);
@@ -25,4 +29,5 @@ protected:
 private:
     QString m_text;
     QPixmap m_cache;
+    qreal m_opacity = 1.0;
 };

@@ -4,7 +4,9 @@
 #include "ActionCell.h"
 #include "AlbumOrder.h"
 #include "ButtonArtwork.h"
+#include "DropHintImage.h"
 #include "DropView.h"
+#include "FadeVeil.h"
 #include "FileDates.h"
 #include "LibraryRefresh.h"
 #include "ModificationDates.h"
@@ -89,11 +91,17 @@ void ModificationViewController::awakeFromNib()
     connect(ui->backButton, &QPushButton::clicked, this, &ModificationViewController::backClicked);
 
     ui->tabView->setCurrentIndex(0);
+    m_pageVeil = new FadeVeil(ui->tabView, Utils::ColorBG());
 
     for (QWidget *picker : {static_cast<QWidget *>(ui->datePicker1), static_cast<QWidget *>(ui->datePicker2),
                             static_cast<QWidget *>(ui->timePicker1), static_cast<QWidget *>(ui->timePicker2)})
         setBackground(picker, Utils::ColorBG());
     setTextColour(ui->datePicker1, Utils::ColorSidebar());
+    setTextColour(ui->timePicker1, Utils::ColorSidebar());
+    QPalette calendar = ui->datePicker2->palette();
+    calendar.setColor(QPalette::Highlight, Utils::ColorSidebar());
+    calendar.setColor(QPalette::HighlightedText, Qt::white);
+    ui->datePicker2->setPalette(calendar);
     setTextColour(ui->timePicker1, Utils::ColorSidebar());
 
     styleButtons();
@@ -216,6 +224,11 @@ void ModificationViewController::setUpTrackList(int action)
                                                                     : QHeaderView::Interactive);
     table->horizontalHeader()->resizeSection(1, action == TN ? 150 : 300);
     table->horizontalHeader()->setHighlightSections(false);
+    table->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background: %1; color: %2; border: none; border-bottom: 1px solid %3;"
+                       " padding: 3px 8px; font-weight: 600; }")
+            .arg(Utils::ColorBG().name(), Utils::ColorSecondTitle().name(), Utils::ColorBorder().name()));
+    table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     // Removing and clearing: Delete key, context menu and the buttons under
     // the list all reach the same operations.
@@ -236,7 +249,8 @@ void ModificationViewController::setUpTrackList(int action)
 
     // The table starts hidden behind its drop hint: the list is empty.
     opacityEffect(table)->setOpacity(0.0);
-    opacityEffect(dropInfoImage(action))->setOpacity(1.0);
+    table->hide();
+    dropInfoImage(action)->setOpacity(1.0);
 }
 
 void ModificationViewController::styleButtons()
@@ -292,10 +306,23 @@ QGraphicsOpacityEffect *ModificationViewController::opacityEffect(QWidget *widge
 
 void ModificationViewController::fade(QWidget *widget, qreal to)
 {
-    QGraphicsOpacityEffect *effect = opacityEffect(widget);
-    auto *animation = new QPropertyAnimation(effect, "opacity", widget);
+    // The drop hint fades by itself; anything else through an effect.
+    QObject *target = widget;
+    QByteArray property = "opacity";
+    if (!qobject_cast<DropHintImage *>(widget))
+        target = opacityEffect(widget);
+    if (auto *running = widget->findChild<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
+        running->stop(); // deletes itself
+    auto *animation = new QPropertyAnimation(target, property, widget);
+    animation->setObjectName(QStringLiteral("fade"));
     animation->setDuration(animationMs);
     animation->setEndValue(to);
+    // A faded-out table is also hidden: views that scroll their contents
+    // (the header does) would otherwise paint past the effect.
+    if (to > 0.0)
+        widget->show();
+    else if (!qobject_cast<DropHintImage *>(widget))
+        connect(animation, &QAbstractAnimation::finished, widget, &QWidget::hide);
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
@@ -347,23 +374,15 @@ void ModificationViewController::jumpToTab(int page)
 {
     if (page < 0 || page >= ui->tabView->count())
         return;
-    QGraphicsOpacityEffect *effect = opacityEffect(ui->tabView);
-    if (auto *running = ui->tabView->findChild<QPropertyAnimation *>(QStringLiteral("pageFade")))
+    if (auto *running = m_pageVeil->findChild<QPropertyAnimation *>(QStringLiteral("pageFade")))
         running->stop();
-    effect->setEnabled(true);
-    effect->setOpacity(0.0);
+    m_pageVeil->setPageOpacity(0.0);
     ui->tabView->setCurrentIndex(page);
-    auto *animation = new QPropertyAnimation(effect, "opacity", ui->tabView);
+    auto *animation = new QPropertyAnimation(m_pageVeil, "pageOpacity", m_pageVeil);
     animation->setObjectName(QStringLiteral("pageFade"));
     animation->setDuration(animationMs);
     animation->setStartValue(0.0);
     animation->setEndValue(1.0);
-    // Drawing through an effect costs; at rest the page is drawn directly.
-    connect(animation, &QPropertyAnimation::finished, effect, [effect] { effect->setEnabled(false); });
-    connect(animation, &QObject::destroyed, effect, [effect] {
-        if (effect->opacity() >= 1.0)
-            effect->setEnabled(false);
-    });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

@@ -18,6 +18,7 @@ class ModificationViewController;
 
 class DropHintImage;
 class DropView;
+class FadeVeil;
 class QButtonGroup;
 class QGraphicsOpacityEffect;
 class QStandardItemModel;
@@ -113,6 +114,7 @@ private:
 
     std::unique_ptr<Ui::ModificationViewController> ui;
     QStandardItemModel *m_actions = nullptr;
+    FadeVeil *m_pageVeil = nullptr;
     QButtonGroup *m_radioTN1 = nullptr;
     QButtonGroup *m_radioTN2 = nullptr;
     int m_selectedAction = 0;
