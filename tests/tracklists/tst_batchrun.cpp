@@ -176,17 +176,6 @@ void TestBatchRun::progressValuesPerToolKind()
 {
     QWidget tool;
     {
-        // Date Modified: the index, posted after the item.
-        RunRecord record;
-        BatchRun::Steps steps;
-        steps.count = 4;
-        steps.work = [](int) {};
-        steps.barValue = [](int i) { return i; };
-        watch(BatchRun::start(&tool, steps), &record);
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
-        QCOMPARE(record.bar, (QList<int>{0, 1, 2, 3}));
-    }
-    {
         // Play Count and Rating: selected rows 2 and 5, counted from 1.
         const QList<int> rows{2, 5};
         WorkLog worked;
