@@ -69,6 +69,17 @@ protected:
         // Faces have a lip at their foot; the title sits on the face above it.
         option.rect = button->rect().adjusted(0, 0, 0, -1);
         button->style()->drawControl(QStyle::CE_PushButtonLabel, &option, &painter, button);
+
+        // The faces hide the style's own focus frame; keyboard users still
+        // need to see where they are.
+        if (button->hasFocus() && (option.state & QStyle::State_KeyboardFocusChange)) {
+            painter.setRenderHint(QPainter::Antialiasing);
+            QColor ring = Utils::ColorPreview();
+            ring.setAlphaF(0.8f);
+            painter.setPen(QPen(ring, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(QRectF(origin, size).adjusted(1.5, 1.5, -1.5, -3.5), 3, 3);
+        }
         return true;
     }
 };
