@@ -43,7 +43,7 @@ public:
     void removeBlock(unsigned long, unsigned long) override {}
     void truncate(long) override {}
 
-    void seek(long offset, Position from) override
+    void seek(long offset, Position from = Beginning) override
     {
         const long base = from == Beginning ? 0 : (from == Current ? m_position : m_size);
         m_position = std::max(0L, base + offset);
@@ -130,6 +130,74 @@ struct FileDescriptor
     }
 };
 
+// Length in bytes of the MPEG audio frame whose header starts at p, or 0
+// when the four bytes are no valid frame header.
+long mpegFrameLength(const unsigned char *p)
+{
+    static constexpr int bitrates[2][3][15] = {
+        // MPEG-1: layer I, II, III (kbit/s by index, 0 = free format)
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        // MPEG-2 and 2.5
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
+    };
+    static constexpr int rates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
+        return 0;
+    const int version = (p[1] >> 3) & 3; // 0: 2.5, 2: 2, 3: 1
+    const int layer = (p[1] >> 1) & 3;   // 1: III, 2: II, 3: I
+    const int bitrateIndex = p[2] >> 4;
+    const int rateIndex = (p[2] >> 2) & 3;
+    if (version == 1 || layer == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return 0;
+    const long bitrate = bitrates[version == 3 ? 0 : 1][3 - layer][bitrateIndex] * 1000L;
+    const long rate = rates[version][rateIndex];
+    const long padding = (p[2] >> 1) & 1;
+    if (layer == 3)
+        return (12 * bitrate / rate + padding) * 4;
+    if (layer == 1 && version != 3)
+        return 72 * bitrate / rate + padding;
+    return 144 * bitrate / rate + padding;
+}
+
+// Whether an MPEG audio frame follows the file's ID3v2 tag closely, the way
+// encoders write it. TagLib looks for the first frame through the whole
+// file, byte by byte: for a large file that only has an .mp3 name that takes
+// seconds, so a file that fails this bounded look never reaches it.
+bool mpegAudioNearStart(TagLib::IOStream &stream)
+{
+    constexpr unsigned long window = 64 * 1024;
+    stream.seek(0);
+    const TagLib::ByteVector header = stream.readBlock(10);
+    long start = 0;
+    if (header.size() == 10 && header.startsWith("ID3")) {
+        const auto b = [&header](int i) { return long(static_cast<unsigned char>(header[i]) & 0x7F); };
+        start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9)) + ((header[5] & 0x10) ? 10 : 0);
+    }
+    stream.seek(start);
+    const TagLib::ByteVector data = stream.readBlock(window + 4);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.data());
+    const long size = long(data.size());
+    const long fileEnd = stream.length();
+    for (long i = 0; i + 4 <= size && i < long(window); ++i) {
+        const long length = mpegFrameLength(bytes + i);
+        if (length <= 0)
+            continue;
+        const long next = i + length;
+        // A frame counts when another one follows it with the same version,
+        // layer and rate, or when it is the last thing in the file.
+        if (start + next >= fileEnd)
+            return true;
+        if (next + 4 <= size && mpegFrameLength(bytes + next) > 0 && bytes[next + 1] == bytes[i + 1]
+            && (bytes[next + 2] & 0x0C) == (bytes[i + 2] & 0x0C))
+            return true;
+    }
+    return false;
+}
+
 // TagLib accepts some files by name alone: a text file called .mp3 or .wav
 // passes isValid(). These checks ask for the audio itself.
 bool holdsAudio(TagLib::File *file)
@@ -143,11 +211,15 @@ bool holdsAudio(TagLib::File *file)
     return true;
 }
 
+bool openedAsMpeg(const QString &suffix)
+{
+    return suffix == u"mp3" || suffix == u"mp2" || suffix == u"aac";
+}
+
 // RIFF formats carry their audio description in a chunk TagLib reads with
 // the tags anyway; only those are worth asking for audio properties.
-bool wantsAudioProperties(const QString &path)
+bool wantsAudioProperties(const QString &suffix)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == u"wav" || suffix == u"aif" || suffix == u"aiff" || suffix == u"aifc";
 }
 } // namespace
@@ -166,7 +238,11 @@ QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
         return noNumber;
 
     CachedFileStream stream(file.fd, std::move(name), long(info.st_size));
-    const TagLib::FileRef ref(&stream, wantsAudioProperties(path));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (openedAsMpeg(suffix) && !mpegAudioNearStart(stream))
+        return noNumber;
+    stream.seek(0);
+    const TagLib::FileRef ref(&stream, wantsAudioProperties(suffix));
     if (ref.isNull() || !ref.file()->isValid() || !holdsAudio(ref.file()))
         return noNumber;
     // The file's own map keeps the stored text ("7/12"); the generic tag's map
