@@ -1,0 +1,220 @@
+// The main window as a user meets it: launch, tool switching, the menu, the
+// single running copy.
+#include "AboutWindowController.h"
+#include "AppDelegate.h"
+#include "Arrow.h"
+#include "CountEditorViewController.h"
+#include "DateAddedViewController.h"
+#include "ModificationViewController.h"
+#include "RatingViewController.h"
+#include "TitleBarWindow.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class AppShellTest : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<AppDelegate> delegate;
+
+    // Waits until no switch is fading any more and deferred deletes ran.
+    void settle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate->isSwitching(), 3000);
+        QTest::qWait(350);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private slots:
+    void init()
+    {
+        delegate = std::make_unique<AppDelegate>();
+        QVERIFY(delegate->applicationDidFinishLaunching());
+        settle();
+    }
+
+    void cleanup() { delegate.reset(); }
+
+    void launchShowsTheDateModifiedToolUnderTheLibraryAlert()
+    {
+        TitleBarWindow *window = delegate->window();
+        QVERIFY(window->isVisible());
+        auto *title = window->titleBarView()->findChild<QLabel *>(QStringLiteral("titleText"));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QStringLiteral("Melvora for iTunes"));
+        QVERIFY(title->font().bold());
+        // Centred over the part of the window right of the sidebar.
+        QCOMPARE(title->geometry().center().x(),
+                 69 + (window->titleBarView()->width() - 69) / 2);
+
+        const QStringList tips{"Date Modified", "Date Added", "Play Count", "Rating"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(delegate->tab(i)->toolTip(), tips.at(i));
+
+        QCOMPARE(delegate->currentTabIndex(), 0);
+        QVERIFY(delegate->modificationViewController());
+        QCOMPARE(delegate->toolViews().size(), 1);
+        QCOMPARE(delegate->arrowTop(), delegate->oriArrowTop());
+
+        // No library on this private bus: the alert is up at once.
+        QMessageBox *alert = delegate->iTunesAlert();
+        QVERIFY(alert);
+        QVERIFY(delegate->iTunesAlertShown());
+        QCOMPARE(alert->text(), QStringLiteral("iTunes is required for this app.  Would you like to launch iTunes now?"));
+        QCOMPARE(alert->buttons().size(), 2);
+        QStringList texts;
+        for (QAbstractButton *b : alert->buttons())
+            texts << b->text();
+        QVERIFY(texts.contains("Yes") && texts.contains("Quit"));
+        QCOMPARE(alert->windowModality(), Qt::WindowModal);
+    }
+
+    void theSameTabKeepsTheToolAndItsState()
+    {
+        QPointer<ModificationViewController> tool = delegate->modificationViewController();
+        tool->setProperty("marker", 42);
+        delegate->tabChanged(delegate->tab(0));
+        settle();
+        QVERIFY(tool);
+        QCOMPARE(delegate->modificationViewController(), tool.data());
+        QCOMPARE(tool->property("marker").toInt(), 42);
+    }
+
+    void switchingDiscardsTheOthersAndComingBackGivesAFreshTool()
+    {
+        QPointer<ModificationViewController> first = delegate->modificationViewController();
+        delegate->tabChanged(delegate->tab(2));
+        // During the fade both tools exist.
+        QVERIFY(delegate->countViewController());
+        QVERIFY(first);
+        settle();
+        QVERIFY(!first);
+        QCOMPARE(delegate->toolViews().size(), 1);
+        QVERIFY(delegate->countViewController());
+        QVERIFY(delegate->countViewController()->isVisible());
+        QCOMPARE(delegate->countViewController()->geometry(), delegate->container()->geometry());
+
+        delegate->tabChanged(delegate->tab(0));
+        settle();
+        QVERIFY(delegate->modificationViewController());
+        QVERIFY(!delegate->modificationViewController()->property("marker").isValid());
+        QVERIFY(!delegate->countViewController());
+    }
+
+    void theArrowFollowsTheTabWithTwoExtraPointsBelowTheFirst()
+    {
+        const double ori = delegate->oriArrowTop();
+        const auto midY = [this](int i) {
+            const QRect g = delegate->tab(i)->geometry();
+            return g.y() + g.height() / 2.0;
+        };
+        for (int i : {1, 2, 3}) {
+            delegate->tabChanged(delegate->tab(i));
+            settle();
+            QCOMPARE(delegate->arrowTop(), ori + std::round(midY(i) - midY(0)) + 2.0);
+        }
+        delegate->tabChanged(delegate->tab(0));
+        settle();
+        QCOMPARE(delegate->arrowTop(), ori);
+    }
+
+    void rapidClicksLeaveTheNewestToolAlone()
+    {
+        delegate->tabChanged(delegate->tab(1));
+        QTest::qWait(40);
+        delegate->tabChanged(delegate->tab(3));
+        QTest::qWait(40);
+        delegate->tabChanged(delegate->tab(0));
+        QTest::qWait(40);
+        delegate->tabChanged(delegate->tab(2));
+        settle();
+        QCOMPARE(delegate->currentTabIndex(), 2);
+        QCOMPARE(delegate->toolViews().size(), 1);
+        QVERIFY(delegate->countViewController());
+        QVERIFY(delegate->countViewController()->isVisible());
+        QVERIFY(!delegate->countViewController()->graphicsEffect());
+
+        // A click on a tool still fading out brings that very tool back.
+        delegate->tabChanged(delegate->tab(3));
+        QPointer<RatingViewController> rating = delegate->ratingViewController();
+        QTest::qWait(60);
+        delegate->tabChanged(delegate->tab(2));
+        QTest::qWait(60);
+        delegate->tabChanged(delegate->tab(3));
+        settle();
+        QVERIFY(rating);
+        QCOMPARE(delegate->toolViews(), QList<QWidget *>{rating.data()});
+    }
+
+    void menuCommandsOpenMailsAndWindows()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+        for (QAction *action : delegate->menu()->actions())
+            if (action->objectName() == "requestFeature" || action->objectName() == "requestSupport")
+                action->trigger();
+        QDesktopServices::unsetUrlHandler("mailto");
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(catcher.urls.at(0).toString(QUrl::FullyEncoded),
+                 QStringLiteral("mailto:support@melvora.example?Subject=Feature%20Request&body="));
+        QCOMPARE(catcher.urls.at(1).toString(QUrl::FullyEncoded),
+                 QStringLiteral("mailto:support@melvora.example?Subject=Support&body="));
+
+        delegate->showAbout();
+        QVERIFY(delegate->aboutWindowController());
+        QVERIFY(delegate->aboutWindowController()->isVisible());
+        auto *about = delegate->aboutWindowController();
+        delegate->showAbout();
+        QCOMPARE(delegate->aboutWindowController(), about); // kept for the run
+    }
+
+    void closingHidesAndASecondCopyBringsTheWindowBack()
+    {
+        delegate->window()->close();
+        QTRY_VERIFY(!delegate->window()->isVisible());
+        // A second copy of the program asks this one to show its window and ends.
+        QProcess second;
+        second.start(QCoreApplication::applicationDirPath() + "/melvora");
+        QTRY_VERIFY_WITH_TIMEOUT(delegate->window()->isVisible(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitCode(), 0);
+        // With the window open, asking again changes nothing.
+        QVERIFY(delegate->applicationShouldHandleReopen());
+        QVERIFY(delegate->window()->isVisible());
+    }
+
+    void quitEndsTheEventLoop()
+    {
+        QAction *quit = nullptr;
+        for (QAction *action : delegate->menu()->actions())
+            if (action->objectName() == "quit")
+                quit = action;
+        QVERIFY(quit);
+        QCOMPARE(quit->shortcut(), QKeySequence(QKeySequence::Quit));
+        QTimer::singleShot(0, quit, &QAction::trigger);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+};
+
+QTEST_MAIN(AppShellTest)
+#include "tst_appshell.moc"
