@@ -154,12 +154,16 @@ void DropView::getSelection()
         return;
     const QList<ITunesTrack> selected = library.selection().get();
     QList<QUrl> locations;
+    QList<TrackObject> tracks;
     locations.reserve(selected.size());
+    tracks.reserve(selected.size());
     for (const ITunesTrack &track : selected) {
-        addTrackToArray(TrackObject::initWithName(track.name(), track.artist(), track.location(),
-                                                  track.playedCount(), track.rating()));
+        tracks.append(TrackObject::initWithName(track.name(), track.artist(), track.location(),
+                                                track.playedCount(), track.rating()));
         locations.append(track.location());
     }
+    // One insertion for the whole selection, however large it is.
+    m_model->addTracks(tracks);
     if (!selected.isEmpty() && m_delegate)
         m_delegate->fileDropped(locations, this);
 }

@@ -142,25 +142,39 @@ bool TrackListModel::containsFile(const QUrl &url) const
 
 bool TrackListModel::addTrack(const TrackObject &track)
 {
+    return addTracks({track}) == 1;
+}
+
+int TrackListModel::addTracks(const QList<TrackObject> &tracks)
+{
+    QList<TrackObject> fresh;
+    QSet<QUrl> seen;
     {
         QMutexLocker lock(&m_mutex);
-        // A track without a file equals nothing and is always listed.
-        if (!track.location.isEmpty() && m_trackLocations.contains(track.location))
-            return false;
+        for (const TrackObject &track : tracks) {
+            // A track without a file equals nothing and is always listed.
+            if (!track.location.isEmpty()) {
+                if (m_trackLocations.contains(track.location) || seen.contains(track.location))
+                    continue;
+                seen.insert(track.location);
+            }
+            fresh.append(track);
+        }
     }
+    if (fresh.isEmpty())
+        return 0;
     const bool shown = holdsTracks(m_action);
-    const int row = int(m_tracks.size());
+    const int first = int(m_tracks.size());
     if (shown)
-        beginInsertRows({}, row, row);
+        beginInsertRows({}, first, first + int(fresh.size()) - 1);
     {
         QMutexLocker lock(&m_mutex);
-        m_tracks.append(track);
-        if (!track.location.isEmpty())
-            m_trackLocations.insert(track.location);
+        m_tracks.append(fresh);
+        m_trackLocations.unite(seen);
     }
     if (shown)
         endInsertRows();
-    return true;
+    return int(fresh.size());
 }
 
 void TrackListModel::clear()

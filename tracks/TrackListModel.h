@@ -50,6 +50,8 @@ public:
     bool containsFile(const QUrl &url) const;
     // Appends the track unless one with the same (non-empty) location is listed.
     bool addTrack(const TrackObject &track);
+    // The same for many tracks at once, as one insertion; returns how many.
+    int addTracks(const QList<TrackObject> &tracks);
     void clear();
 
     QDateTime toDate() const;

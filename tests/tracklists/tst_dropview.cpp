@@ -182,12 +182,17 @@ void TestDropView::trackListsKeepOneRowPerFile()
     view.addTrackToArray(TrackObject::initWithName("Stream", "B", QUrl(), 0, 0));
     view.addTrackToArray(TrackObject::initWithName("Stream", "B", QUrl(), 0, 0));
     view.addTrackToArray(TrackObject::initWithName("Two", "C", file("2.mp3"), 1, 100));
+    // A selection holding two tracks of one file lists the first of them.
+    QCOMPARE(view.model()->addTracks({TrackObject::initWithName("Take 1", "D", file("3.mp3"), 0, 0),
+                                      TrackObject::initWithName("Take 2", "D", file("3.mp3"), 0, 0)}),
+             1);
     const QList<TrackObject> tracks = view.tracks();
-    QCOMPARE(tracks.size(), 4);
+    QCOMPARE(tracks.size(), 5);
+    QCOMPARE(tracks.at(4).name, QStringLiteral("Take 1"));
     QCOMPARE(tracks.at(0).name, QStringLiteral("One"));
     QCOMPARE(tracks.at(0).playsNew, 3);
     QCOMPARE(tracks.at(3).name, QStringLiteral("Two"));
-    QCOMPARE(view.model()->rowCount(), 4);
+    QCOMPARE(view.model()->rowCount(), 5);
 
     // A worker's in-place change is seen once the rows are reloaded.
     TrackObject changed = tracks.at(3);
