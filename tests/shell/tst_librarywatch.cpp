@@ -4,6 +4,8 @@
 #include "AppDelegate.h"
 #include "BatchRun.h"
 #include "LibraryProcess.h"
+#include "LibraryWatch.h"
+#include "TitleBarWindow.h"
 #include "ModificationViewController.h"
 
 #include <QAbstractButton>
