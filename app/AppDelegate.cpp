@@ -104,6 +104,8 @@ void AppDelegate::buildWindow()
     m_window->setCenterFullScreenButton(true);
     m_window->setTitleBarHeight(40.0);
     m_window->setBackgroundColor(Utils::ColorBG());
+    // The sidebar seems to run up to the window's top edge.
+    m_window->setTitleBarSideColumn(sidebarWidth, Utils::ColorSidebar());
     m_window->setWindowTitle(QStringLiteral("Melvora for iTunes"));
     m_window->setWindowIcon(QIcon(QStringLiteral(":/images/appicon.png")));
 
