@@ -22,7 +22,6 @@ QColor level(int r, int g, int b, int a = 255) { return QColor(r, g, b, a); }
 // The palette, as 8-bit levels.
 const QColor bg = level(255, 250, 240);
 const QColor sidebar = level(76, 67, 67);
-const QColor border = level(221, 217, 208);
 const QColor tab = level(243, 239, 230);
 const QColor preview = level(122, 129, 65);
 const QColor previewLighter = level(190, 194, 155);
@@ -243,6 +242,5 @@ int main(int argc, char **argv)
     ok &= save(out, "tab_playcount", {32, 32}, tabPlayCount);
     ok &= save(out, "tab_rating", {32, 32}, tabRating);
     ok &= save(out, "appicon", {256, 256}, appIcon);
-    (void)border;
     return ok ? 0 : 1;
 }
