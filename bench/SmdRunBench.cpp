@@ -1,0 +1,170 @@
+// smd-run: a Set Modification Date run of the real Date Modified tool over
+// many files, from the Set click until the table has reloaded; once with the
+// library not running (against `touch -m` over the same files) and once with
+// a headless library that has every file.
+
+#include "AudioFiles.h"
+#include "DropView.h"
+#include "ITunesApplication.h"
+#include "LibraryProcess.h"
+#include "ModificationViewController.h"
+#include "Scenario.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonObject>
+#include <QListView>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+// The longest time the main thread went without serving a 1-ms timer.
+class StallMeter : public QObject
+{
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_longest = std::max(m_longest, m_clock.nsecsElapsed());
+            m_clock.restart();
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_clock.start();
+        m_timer.start();
+    }
+    double stop()
+    {
+        m_longest = std::max(m_longest, m_clock.nsecsElapsed());
+        m_timer.stop();
+        return double(m_longest) / 1e6;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
+
+struct Timing
+{
+    double seconds = -1;
+    double maxStallMs = -1;
+};
+
+Timing timeSetRun(ModificationViewController &tool)
+{
+    QEventLoop loop;
+    QObject::connect(&tool, &ModificationViewController::runFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(600'000, &loop, &QEventLoop::quit);
+    StallMeter stalls;
+    QElapsedTimer clock;
+    stalls.start();
+    clock.start();
+    tool.findChild<QAbstractButton *>(QStringLiteral("setButtonSMD"))->click();
+    loop.exec();
+    Timing timing;
+    timing.seconds = double(clock.nsecsElapsed()) / 1e9;
+    timing.maxStallMs = stalls.stop();
+    return timing;
+}
+
+double timeTouch(const QList<QUrl> &files, qint64 seconds)
+{
+    QByteArray paths;
+    for (const QUrl &file : files)
+        paths += QFile::encodeName(file.toLocalFile()) + '\0';
+    QProcess touch;
+    QElapsedTimer clock;
+    clock.start();
+    touch.start(QStringLiteral("xargs"), {QStringLiteral("-0"), QStringLiteral("touch"), QStringLiteral("-m"),
+                                          QStringLiteral("-d"), QStringLiteral("@%1").arg(seconds)});
+    touch.write(paths);
+    touch.closeWriteChannel();
+    touch.waitForFinished(600'000);
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+int smdRun(const QStringList &args)
+{
+    const int n = std::max(1, args.value(0, QStringLiteral("10000")).toInt());
+    const ITunesApplication iTunes = ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
+    if (iTunes.isRunning()) {
+        std::fprintf(stderr, "smd-run: a library already runs on this bus; run under dbus-run-session\n");
+        return 1;
+    }
+
+    // One real tagged file, copied: the run's cost does not depend on tags.
+    QTemporaryDir dir;
+    const QString model = dir.filePath(QStringLiteral("model.mp3"));
+    if (!AudioFiles::writeMp3(model, {QStringLiteral("Track"), QStringLiteral("Bench"), QStringLiteral("Set Run"), QStringLiteral("1")})) {
+        std::fprintf(stderr, "smd-run: cannot write %s\n", qPrintable(model));
+        return 1;
+    }
+    QList<QUrl> files;
+    files.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const QString path = dir.filePath(QStringLiteral("%1 Track.mp3").arg(i, 5, 10, QLatin1Char('0')));
+        if (!QFile::copy(model, path)) {
+            std::fprintf(stderr, "smd-run: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        files.append(QUrl::fromLocalFile(path));
+    }
+
+    ModificationViewController tool;
+    tool.resize(711, 520);
+    tool.show();
+    auto *actions = tool.findChild<QListView *>(QStringLiteral("tableView"));
+    actions->selectionModel()->select(actions->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    QMimeData mime;
+    mime.setUrls(files);
+    tool.dropView(ModificationViewController::SMD)->takeDrop(&mime);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 400)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    const Timing alone = timeSetRun(tool);
+    const double touchSeconds = timeTouch(files, tool.selectedDateSMD().toSecsSinceEpoch());
+    Scenarios::print({{QStringLiteral("scenario"), QStringLiteral("smd-run")},
+                      {QStringLiteral("n"), n},
+                      {QStringLiteral("library"), false},
+                      {QStringLiteral("seconds"), alone.seconds},
+                      {QStringLiteral("touch_seconds"), touchSeconds},
+                      {QStringLiteral("max_stall_ms"), alone.maxStallMs}});
+
+    LibraryProcess library(dir.filePath(QStringLiteral("Library.sqlite")));
+    if (!library.start()) {
+        std::fprintf(stderr, "smd-run: cannot start %s\n", qPrintable(LibraryProcess::program()));
+        return 1;
+    }
+    // The library knows every file before the timed run; small batches keep
+    // each call well inside the bridge's timeout.
+    for (qsizetype at = 0; at < files.size(); at += 200)
+        iTunes.add(files.mid(at, 200));
+    const Timing withLibrary = timeSetRun(tool);
+    library.stop();
+    Scenarios::print({{QStringLiteral("scenario"), QStringLiteral("smd-run")},
+                      {QStringLiteral("n"), n},
+                      {QStringLiteral("library"), true},
+                      {QStringLiteral("seconds"), withLibrary.seconds},
+                      {QStringLiteral("max_stall_ms"), withLibrary.maxStallMs}});
+    return 0;
+}
+} // namespace
+
+MELVORA_SCENARIO(smdRun, "smd-run", "[FILES=10000]", smdRun);
