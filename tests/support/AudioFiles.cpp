@@ -198,6 +198,107 @@ QByteArray oggOpusStream()
     return out;
 }
 
+// Vorbis packs its headers least significant bit first.
+class BitWriter
+{
+public:
+    void put(quint32 value, int bits)
+    {
+        for (int i = 0; i < bits; ++i) {
+            if (m_used == 0)
+                m_bytes.append('\0');
+            if ((value >> i) & 1)
+                m_bytes[m_bytes.size() - 1] = char(quint8(m_bytes.back()) | (1u << m_used));
+            m_used = (m_used + 1) % 8;
+        }
+    }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    int m_used = 0;
+};
+
+QByteArray oggVorbisStream()
+{
+    constexpr int packets = 10;
+    constexpr quint64 samplesPerPacket = 128; // half the short block of 256
+
+    QByteArray identification("\x01vorbis", 7);
+    le32(identification, 0);     // version
+    identification.append('\1'); // one channel
+    le32(identification, 44100);
+    le32(identification, 0);        // maximum bit rate: unset
+    le32(identification, 64000);    // nominal
+    le32(identification, 0);        // minimum: unset
+    identification.append('\xB8');  // block sizes 2^8 and 2^11
+    identification.append('\1');    // framing
+
+    QByteArray comment("\x03vorbis", 7);
+    const QByteArray vendor("melvora test support");
+    le32(comment, quint32(vendor.size()));
+    comment.append(vendor);
+    le32(comment, 0);
+    comment.append('\1');
+
+    // The smallest setup that decodes: one codebook of two one-bit words, a
+    // floor 1 without partitions, an empty residue 0, one mapping, one mode
+    // of short blocks.
+    BitWriter setup;
+    for (char c : QByteArray("\x05vorbis", 7))
+        setup.put(quint8(c), 8);
+    setup.put(0, 8);         // one codebook
+    setup.put(0x564342, 24); // codebook sync
+    setup.put(1, 16);        // dimensions
+    setup.put(2, 24);        // entries
+    setup.put(0, 1);         // not ordered
+    setup.put(0, 1);         // not sparse
+    setup.put(0, 5);         // first word: length 1
+    setup.put(0, 5);         // second word: length 1
+    setup.put(0, 4);         // no value lookup
+    setup.put(0, 6);         // one time-domain transform
+    setup.put(0, 16);        // ... which is a placeholder
+    setup.put(0, 6);         // one floor
+    setup.put(1, 16);        // of type 1
+    setup.put(0, 5);         // no partitions
+    setup.put(0, 2);         // multiplier 1
+    setup.put(0, 4);         // range bits
+    setup.put(0, 6);         // one residue
+    setup.put(0, 16);        // of type 0
+    setup.put(0, 24);        // begin
+    setup.put(0, 24);        // end
+    setup.put(0, 24);        // partition size 1
+    setup.put(0, 6);         // one classification
+    setup.put(0, 8);         // classbook 0
+    setup.put(0, 3);         // cascade: no books
+    setup.put(0, 1);
+    setup.put(0, 6);         // one mapping
+    setup.put(0, 16);        // of type 0
+    setup.put(0, 1);         // one submap
+    setup.put(0, 1);         // no coupling
+    setup.put(0, 2);         // reserved
+    setup.put(0, 8);         // submap: unused time configuration
+    setup.put(0, 8);         // floor 0
+    setup.put(0, 8);         // residue 0
+    setup.put(0, 6);         // one mode
+    setup.put(0, 1);         // short blocks
+    setup.put(0, 16);        // window type
+    setup.put(0, 16);        // transform type
+    setup.put(0, 8);         // mapping 0
+    setup.put(1, 1);         // framing
+
+    // An audio packet whose only channel has its floor switched off: silence.
+    QList<QByteArray> audio;
+    for (int i = 0; i < packets; ++i)
+        audio.append(QByteArray(1, '\0'));
+
+    QByteArray out = oggPage({identification}, 0x02, 0, 0);
+    out.append(oggPage({comment, setup.bytes()}, 0x00, 0, 1));
+    // The first packet only primes the overlap; each later one adds half a block.
+    out.append(oggPage(audio, 0x04, (packets - 1) * samplesPerPacket, 2));
+    return out;
+}
+
 // --- WAV, AIFF --------------------------------------------------------------
 
 constexpr quint32 pcmFrames = 4410;
@@ -416,7 +517,9 @@ bool AudioFiles::write(const QString &path, const AudioTags &tags)
         return writeMp3(path, tags);
     if (suffix == u"flac")
         return writeFlac(path, tags);
-    if (suffix == u"ogg" || suffix == u"opus")
+    if (suffix == u"ogg" || suffix == u"oga")
+        return writeOggVorbis(path, tags);
+    if (suffix == u"opus")
         return writeOggOpus(path, tags);
     if (suffix == u"wav")
         return writeWav(path, tags);
@@ -429,7 +532,7 @@ bool AudioFiles::write(const QString &path, const AudioTags &tags)
 
 QStringList AudioFiles::suffixes()
 {
-    return {QStringLiteral("mp3"), QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("opus"),
+    return {QStringLiteral("mp3"), QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
             QStringLiteral("wav"), QStringLiteral("aif"),  QStringLiteral("aiff"), QStringLiteral("m4a")};
 }
 
@@ -448,6 +551,11 @@ bool AudioFiles::writeMp3(const QString &path, const AudioTags &tags)
 bool AudioFiles::writeFlac(const QString &path, const AudioTags &tags)
 {
     return writeAndTag(path, flacStream(), tags);
+}
+
+bool AudioFiles::writeOggVorbis(const QString &path, const AudioTags &tags)
+{
+    return writeAndTag(path, oggVorbisStream(), tags);
 }
 
 bool AudioFiles::writeOggOpus(const QString &path, const AudioTags &tags)
