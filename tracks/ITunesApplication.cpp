@@ -71,18 +71,14 @@ ITunesTrack::ITunesTrack(QString service, qint64 persistentId) : m_service(std::
 {
 }
 
-const ITunesTrack::Properties &ITunesTrack::fetch() const
+ITunesTrack::Properties ITunesTrack::fetch() const
 {
-    static const Properties none;
     if (m_cache)
         return *m_cache;
     if (!isValid())
-        return none;
+        return {};
     const QList<QVariantMap> records = recordList(callLibrary(m_service, "Tracks", {QVariant::fromValue(QList<qlonglong>{m_id})}));
-    if (records.isEmpty())
-        return none; // no answer now; a later getter asks again
-    m_cache = std::make_shared<Properties>(propertiesOf(records.constFirst()));
-    return *m_cache;
+    return records.isEmpty() ? Properties() : propertiesOf(records.constFirst());
 }
 
 QString ITunesTrack::name() const { return fetch().name; }

@@ -23,9 +23,8 @@ public:
     qint64 persistentId() const { return m_id; }
 
     // Properties. A track returned by ITunesSelection::get() carries them
-    // already; otherwise the first getter asks the library for all of them
-    // at once and the track keeps the answer. Invalid track or no answer:
-    // empty/0.
+    // already; otherwise each getter asks the library (one call). Invalid
+    // track or no answer: empty/0.
     QString name() const;
     QString artist() const;
     QUrl location() const;
@@ -39,8 +38,8 @@ public:
     // the stored value.
     void setPlayedCount(int count);
     void setRating(int rating);
-    // The library reads the file again; properties kept by this track are
-    // dropped so the next getter sees what the library read.
+    // The library reads the file again; properties this track carries are
+    // dropped, so the next getter sees what the library read.
     void refresh();
     void reveal();
 
@@ -58,12 +57,12 @@ public:
     void setFetchedProperties(const Properties &properties);
 
 private:
-    const Properties &fetch() const;
+    Properties fetch() const;
 
     QString m_service;
     qint64 m_id = 0;
     // Shared by copies of the handle, like the scripting object it stands for.
-    mutable std::shared_ptr<Properties> m_cache;
+    std::shared_ptr<Properties> m_cache;
 };
 
 class ITunesSelection

@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -154,6 +155,21 @@ private slots:
         callLibrary("Quit");
         QVERIFY(LibraryProcess::waitForOwner(false, 5000));
         qunsetenv("XDG_DATA_HOME");
+    }
+
+    void headlessLibraryEndsWithItsParent()
+    {
+        QTemporaryDir dir;
+        QProcess parent;
+        parent.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("\"$0\" --headless --database \"$1\" & echo $!; sleep 1"),
+                      LibraryProcess::program(), dir.filePath(QStringLiteral("Library.sqlite"))});
+        QVERIFY(parent.waitForReadyRead(5000));
+        PidGuard guard{parent.readLine().trimmed().toLongLong()};
+        QVERIFY(guard.pid > 0);
+        QVERIFY(LibraryProcess::waitForOwner(true, 5000));
+        QVERIFY(parent.waitForFinished(5000));
+        QVERIFY(LibraryProcess::waitForOwner(false, 3000));
     }
 
     void addFindsOrEntersTheTrack()
