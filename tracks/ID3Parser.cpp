@@ -7,7 +7,11 @@
 
 #include <taglib/aifffile.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/xiphcomment.h>
 #include <taglib/tiostream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
@@ -17,8 +21,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <vector>
 
 namespace {
 const QString noNumber = QStringLiteral("-");
@@ -53,6 +57,14 @@ public:
     {
         const long available = std::max(0L, m_size - m_position);
         const long wanted = long(std::min<unsigned long>(length, available));
+        const long inFirst = m_position % blockSize;
+        if (wanted <= blockSize - inFirst) {
+            // Within one block, as most of TagLib's reads are.
+            const Block &block = blockAt(m_position - inFirst);
+            const long n = std::max(0L, std::min(wanted, block.size - inFirst));
+            m_position += n;
+            return TagLib::ByteVector(block.bytes.data() + inFirst, unsigned(n));
+        }
         TagLib::ByteVector out(unsigned(wanted), '\0');
         long done = 0;
         if (wanted > blockSize) {
@@ -61,12 +73,12 @@ public:
         } else {
             while (done < wanted) {
                 const long offset = m_position + done;
-                const Block *block = blockAt(offset - offset % blockSize);
+                const Block &block = blockAt(offset - offset % blockSize);
                 const long inBlock = offset % blockSize;
-                const long n = std::min(wanted - done, long(block->bytes.size()) - inBlock);
+                const long n = std::min(wanted - done, block.size - inBlock);
                 if (n <= 0)
                     break; // the file is shorter than it was
-                std::copy_n(block->bytes.data() + inBlock, n, out.data() + done);
+                std::copy_n(block.bytes.data() + inBlock, n, out.data() + done);
                 done += n;
             }
         }
@@ -76,13 +88,17 @@ public:
     }
 
 private:
-    static constexpr long blockSize = 16 * 1024;
-    static constexpr size_t maxBlocks = 8;
+    // The blocks live inside the stream (on the reader's stack): one heap
+    // block per file would cost more than the reading, as a large allocation
+    // makes malloc tidy its free lists.
+    static constexpr long blockSize = 8 * 1024;
+    static constexpr size_t blockCount = 6;
 
     struct Block
     {
-        long offset;
-        std::vector<char> bytes;
+        long offset = -1;
+        long size = 0;
+        std::array<char, blockSize> bytes;
     };
 
     long readAt(char *into, long length, long offset) const
@@ -99,24 +115,24 @@ private:
         return done;
     }
 
-    const Block *blockAt(long offset)
+    const Block &blockAt(long offset)
     {
         for (const Block &block : m_blocks)
             if (block.offset == offset)
-                return &block;
-        if (m_blocks.size() == maxBlocks)
-            m_blocks.erase(m_blocks.begin());
-        Block block{offset, std::vector<char>(size_t(std::min(blockSize, std::max(0L, m_size - offset))))};
-        block.bytes.resize(size_t(readAt(block.bytes.data(), long(block.bytes.size()), offset)));
-        m_blocks.push_back(std::move(block));
-        return &m_blocks.back();
+                return block;
+        Block &block = m_blocks[m_nextBlock];
+        m_nextBlock = (m_nextBlock + 1) % blockCount;
+        block.offset = offset;
+        block.size = readAt(block.bytes.data(), std::min(blockSize, std::max(0L, m_size - offset)), offset);
+        return block;
     }
 
     int m_fd;
     QByteArray m_name;
     long m_size;
     long m_position = 0;
-    std::vector<Block> m_blocks;
+    std::array<Block, blockCount> m_blocks;
+    size_t m_nextBlock = 0;
 };
 
 // Closes the descriptor on every way out.
@@ -211,6 +227,39 @@ bool holdsAudio(TagLib::File *file)
     return true;
 }
 
+// The stored track-number text straight from the tag that holds it, for the
+// common tag kinds; building the file's whole property map costs about as
+// much as parsing the tag. Empty when the fast way finds nothing.
+TagLib::String storedTrackNumber(TagLib::File *file)
+{
+    const TagLib::ID3v2::Tag *id3 = nullptr;
+    const TagLib::Ogg::XiphComment *xiph = nullptr;
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file))
+        id3 = mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
+    else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file))
+        id3 = wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
+    else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file))
+        id3 = aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
+    else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file))
+        xiph = flac->hasXiphComment() ? flac->xiphComment() : nullptr;
+    else
+        xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(file->tag());
+
+    if (id3) {
+        const TagLib::ID3v2::FrameList &frames = id3->frameListMap()["TRCK"];
+        if (!frames.isEmpty())
+            if (auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frames.front()))
+                if (!text->fieldList().isEmpty())
+                    return text->fieldList().front();
+    } else if (xiph) {
+        const TagLib::Ogg::FieldListMap &fields = xiph->fieldListMap();
+        const auto entry = fields.find("TRACKNUMBER");
+        if (entry != fields.end() && !entry->second.isEmpty())
+            return entry->second.front();
+    }
+    return {};
+}
+
 bool openedAsMpeg(const QString &suffix)
 {
     return suffix == u"mp3" || suffix == u"mp2" || suffix == u"aac";
@@ -245,11 +294,15 @@ QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
     const TagLib::FileRef ref(&stream, wantsAudioProperties(suffix));
     if (ref.isNull() || !ref.file()->isValid() || !holdsAudio(ref.file()))
         return noNumber;
-    // The file's own map keeps the stored text ("7/12"); the generic tag's map
-    // would give the number alone.
-    const TagLib::PropertyMap properties = ref.file()->properties();
-    const auto entry = properties.find("TRACKNUMBER");
-    if (entry == properties.end() || entry->second.isEmpty())
-        return noNumber;
-    return Utils::getTrackNumber(QString::fromStdString(entry->second.front().to8Bit(true)));
+    TagLib::String stored = storedTrackNumber(ref.file());
+    if (stored.isEmpty()) {
+        // The file's own map keeps the stored text ("7/12") for every format;
+        // the generic tag's map would give the number alone.
+        const TagLib::PropertyMap properties = ref.file()->properties();
+        const auto entry = properties.find("TRACKNUMBER");
+        if (entry == properties.end() || entry->second.isEmpty())
+            return noNumber;
+        stored = entry->second.front();
+    }
+    return Utils::getTrackNumber(QString::fromStdString(stored.to8Bit(true)));
 }
