@@ -62,6 +62,19 @@ private slots:
         QCOMPARE(trackText(untagged), QStringLiteral("-"));
     }
 
+    void tagsLargerThanTheReadersBlocks_data() { everyFormat_data(); }
+
+    void tagsLargerThanTheReadersBlocks()
+    {
+        // Tags of tens of kilobytes (cover art, long notes) are read in
+        // pieces that cross the reader's blocks or bypass them.
+        QFETCH(QString, suffix);
+        const QString file = path(QStringLiteral("large-tag.") + suffix);
+        const QString title = QString::fromUtf8("Überlänge ").repeated(4000);
+        QVERIFY(AudioFiles::write(file, {title, QStringLiteral("Artist"), {}, QStringLiteral("5/9")}));
+        QCOMPARE(trackText(file), QStringLiteral("05"));
+    }
+
     void oddStoredTexts_data()
     {
         QTest::addColumn<QString>("stored");
