@@ -13,7 +13,9 @@
 #include <QFileDialog>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
@@ -30,24 +32,36 @@ qreal opacityOf(QWidget *widget)
     return effect && effect->isEnabled() ? effect->opacity() : 1.0;
 }
 
-// Answers the next modal dialog once it is up.
+// Answers the next file dialog once it is up, again and again until it has
+// closed: the dialog may ignore an answer while it is still reading the folder.
 void whenModal(std::function<void(QFileDialog *)> answer)
 {
     auto *poll = new QTimer;
     poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+    struct State
+    {
+        QPointer<QFileDialog> dialog;
+        bool seen = false;
+    };
+    auto state = std::make_shared<State>();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, state] {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            // The file dialog complained: report it instead of hanging.
             qWarning("unexpected message: %s", qPrintable(box->text()));
             box->reject();
             return;
         }
-        if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        if (!state->seen) {
+            state->dialog = qobject_cast<QFileDialog *>(modal);
+            state->seen = state->dialog;
+        } else if (!state->dialog || !state->dialog->isVisible()) {
+            // This dialog is done; a later one belongs to a later answer.
             poll->stop();
             poll->deleteLater();
-            answer(dialog);
+            return;
         }
+        if (state->dialog)
+            answer(state->dialog);
     });
     poll->start();
 }
@@ -314,7 +328,10 @@ void ModificationToolTest::sameAsAnotherFile()
     setModified(other, d);
     whenModal([other](QFileDialog *dialog) {
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
-        dialog->selectFile(other.toLocalFile());
+        // As a user types the path into the file name field.
+        auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(field);
+        field->setText(other.toLocalFile());
         static_cast<QDialog *>(dialog)->accept();
     });
     QTest::mouseClick(sameAs, Qt::LeftButton);
