@@ -58,37 +58,22 @@ private slots:
         // QColor keeps 16 bits a component: that is the only slack allowed.
         // Levels over 255 would be off by more than 0.001.
         const double slack = 0.5 / 65535 + 1e-9;
-        QVERIFY2(qAbs(color.redF() - r / 256.0) <= slack, qPrintable(QString::number(color.redF())));
-        QVERIFY2(qAbs(color.greenF() - g / 256.0) <= slack, qPrintable(QString::number(color.greenF())));
-        QVERIFY2(qAbs(color.blueF() - b / 256.0) <= slack, qPrintable(QString::number(color.blueF())));
+        for (auto [got, level] : {std::pair{color.redF(), r}, {color.greenF(), g}, {color.blueF(), b}})
+            QVERIFY2(qAbs(got - level / 256.0) <= slack, qPrintable(QString::number(got)));
         QCOMPARE(color.alphaF(), 1.0f);
     }
-    void fullLevelIsNotOne()
-    {
-        QVERIFY(qAbs(Utils::ColorBG().redF() - 0.99609375) <= 0.5 / 65535);
-        // On screen the full level comes out one step below white.
-        QCOMPARE(Utils::ColorBG().red(), 254);
-    }
-
     void trackNumber_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::newRow("number/total") << "7/10" << "07";
-        QTest::newRow("ten of ten") << "10/10" << "10";
-        QTest::newRow("empty") << "" << "00";
         QTest::newRow("letters") << "AB" << "00";
         QTest::newRow("digits after letters") << "A3" << "00";
         QTest::newRow("leading space") << " 3" << "03";
         QTest::newRow("negative") << "-3" << "0-3";
-        QTest::newRow("plus sign") << "+4" << "04";
-        QTest::newRow("zero") << "0" << "00";
         QTest::newRow("trailing space kept") << "12 /14" << "12 ";
         QTest::newRow("two digits, text after") << "12a" << "12a";
-        QTest::newRow("only a slash") << "/12" << "00";
         QTest::newRow("huge") << "99999999999999999999" << "99999999999999999999";
-        QTest::newRow("huge negative") << "-99999999999999999999" << "0-2147483648";
-        QTest::newRow("three digits") << "101/120" << "101";
     }
     void trackNumber()
     {
@@ -104,13 +89,10 @@ private slots:
         // Paths from file URLs are decoded already: the name is shown as is.
         QTest::newRow("percent and space") << "/music/100% Pure.mp3" << "100% Pure.mp3";
         QTest::newRow("escape-like text") << "/music/A%20B.mp3" << "A%20B.mp3";
-        QTest::newRow("lone percent") << "/music/50%.mp3" << "50%.mp3";
         QTest::newRow("non-ASCII") << "/music/Café Ünïcode.flac" << "Café Ünïcode.flac";
         QTest::newRow("trailing slash") << "/music/album/" << "";
-        QTest::newRow("root") << "/" << "";
         QTest::newRow("empty") << "" << "";
         QTest::newRow("no folder") << "song.mp3" << "song.mp3";
-        QTest::newRow("double slash") << "/music//song.mp3" << "song.mp3";
     }
     void fileNameIsTheRealName()
     {
@@ -119,21 +101,14 @@ private slots:
         QCOMPARE(Utils::getFileNameFromPath(path), expected);
     }
 
+    // Only spaces are escaped, in every part; the text goes to the mail program as is.
     void mailUrlEscapesOnlySpaces()
     {
-        QCOMPARE(Utils::mailUrlText("support@melvora.example", "Feature Request", ""),
-                 QStringLiteral("mailto:support@melvora.example?Subject=Feature%20Request&body="));
-        QCOMPARE(Utils::mailUrlText("a b@x.example", "Support", "two words"),
-                 QStringLiteral("mailto:a%20b@x.example?Subject=Support&body=two%20words"));
-    }
-
-    void mailOpensInTheMailProgram()
-    {
+        QCOMPARE(Utils::mailUrlText("a b@x.example", "Feature Request", "two words"),
+                 QStringLiteral("mailto:a%20b@x.example?Subject=Feature%20Request&body=two%20words"));
         Utils::sendEmailWithMail("Your email address", "support@melvora.example", "Support", "");
         QCOMPARE(catcher.opened.size(), 1);
-        const QUrl url = catcher.opened.first();
-        QCOMPARE(url.scheme(), QStringLiteral("mailto"));
-        QCOMPARE(url.toString(QUrl::FullyEncoded),
+        QCOMPARE(catcher.opened.first().toString(QUrl::FullyEncoded),
                  QStringLiteral("mailto:support@melvora.example?Subject=Support&body="));
     }
 
