@@ -474,6 +474,11 @@ void ModificationToolTest::screenshots()
         f.tool->trackTable(action)->selectRow(1);
         QTest::qWait(350);
         f.tool->grab().save(out + QLatin1Char('/') + QLatin1String(names[action]));
+        // The smallest window the program allows.
+        f.tool->resize(571, 480);
+        QTest::qWait(50);
+        f.tool->grab().save(out + QStringLiteral("/small-") + QLatin1String(names[action]));
+        f.tool->resize(711, 520);
         QTest::mouseClick(f.child<QPushButton>("backButton"), Qt::LeftButton);
         QTest::qWait(350);
     }
