@@ -12,18 +12,8 @@ class HttpTestServer : public QObject
 public:
     struct Request
     {
-        QByteArray method;
-        QByteArray path;
-        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray head; // request line and headers, as sent
         QByteArray body;
-
-        QByteArray header(const QByteArray &name) const
-        {
-            for (const auto &[key, value] : headers)
-                if (key.compare(name, Qt::CaseInsensitive) == 0)
-                    return value;
-            return {};
-        }
     };
 
     int status = 200;
@@ -37,10 +27,7 @@ public:
         connect(&server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = server.nextPendingConnection()) {
                 socket->setParent(this);
-                auto *buffer = new QByteArray;
-                connect(socket, &QObject::destroyed, this, [buffer] { delete buffer; });
-                connect(socket, &QTcpSocket::readyRead, this,
-                        [this, socket, buffer] { readFrom(socket, *buffer); });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
             }
         });
     }
@@ -52,46 +39,32 @@ public:
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        return QStringLiteral("http://127.0.0.1:%1/").arg(port);
+        return QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
     }
 
 private:
-    void readFrom(QTcpSocket *socket, QByteArray &buffer)
+    void readFrom(QTcpSocket *socket)
     {
-        buffer += socket->readAll();
+        // What came so far stays with the socket until the request is whole.
+        const QByteArray buffer = socket->property("received").toByteArray() + socket->readAll();
+        socket->setProperty("received", buffer);
         const qsizetype end = buffer.indexOf("\r\n\r\n");
         if (end < 0)
             return;
-        Request request;
-        const QList<QByteArray> lines = buffer.left(end).split('\n');
-        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-        request.method = first.value(0);
-        request.path = first.value(1);
-        qsizetype length = 0;
-        for (int i = 1; i < lines.size(); ++i) {
-            const qsizetype colon = lines[i].indexOf(':');
-            if (colon < 0)
-                continue;
-            const QByteArray name = lines[i].left(colon).trimmed();
-            const QByteArray value = lines[i].mid(colon + 1).trimmed();
-            request.headers.append({name, value});
-            if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
-                length = value.toLongLong();
-        }
+        const QByteArray head = buffer.left(end);
+        const qsizetype at = head.toLower().indexOf("\r\ncontent-length:");
+        const qsizetype length = at < 0 ? 0 : head.mid(at + 17).split('\r').value(0).trimmed().toLongLong();
         if (buffer.size() < end + 4 + length)
             return;
-        request.body = buffer.mid(end + 4, length);
-        buffer.clear();
+        const Request request{head, buffer.mid(end + 4, length)};
+        socket->setProperty("received", QByteArray());
         requests.append(request);
         if (!answer)
             return;
-        QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n"
-                           "Content-Type: text/plain; charset=utf-8\r\n"
-                           "Content-Length: " + QByteArray::number(body.size()) + "\r\n"
-                           "Connection: close\r\n\r\n" + body;
-        socket->write(reply);
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\n"
+                      "Content-Type: text/plain; charset=utf-8\r\n"
+                      "Content-Length: " + QByteArray::number(body.size()) + "\r\n"
+                      "Connection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
