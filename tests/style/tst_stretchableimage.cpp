@@ -23,15 +23,9 @@ void comparePieces(const QList<Piece> &actual, const QList<Piece> &expected)
 {
     QCOMPARE(actual.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
-        QVERIFY2(actual[i].destination == expected[i].destination,
-                 qPrintable(QStringLiteral("piece %1 destination %2, expected %3")
-                                .arg(i + 1)
-                                .arg(describe(actual[i].destination),
-                                     describe(expected[i].destination))));
-        QVERIFY2(actual[i].source == expected[i].source,
-                 qPrintable(QStringLiteral("piece %1 source %2, expected %3")
-                                .arg(i + 1)
-                                .arg(describe(actual[i].source), describe(expected[i].source))));
+        QVERIFY2(actual[i].destination == expected[i].destination && actual[i].source == expected[i].source,
+                 qPrintable(QStringLiteral("piece %1: %2 from %3").arg(i + 1).arg(describe(actual[i].destination),
+                                                                              describe(actual[i].source))));
     }
 }
 
@@ -47,13 +41,12 @@ const QColor regionColour[3][3] = {
 QImage regionImage(int scale)
 {
     QImage image(24 * scale, 24 * scale, QImage::Format_ARGB32_Premultiplied);
-    const int xs[4] = {0, 4, 17, 24};
-    const int ys[4] = {0, 4, 17, 24};
+    const int cuts[4] = {0, 4, 17, 24}; // the same both ways
     QPainter p(&image);
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            p.fillRect(QRect(xs[column] * scale, ys[row] * scale, (xs[column + 1] - xs[column]) * scale,
-                             (ys[row + 1] - ys[row]) * scale),
+            p.fillRect(QRect(QPoint(cuts[column], cuts[row]) * scale,
+                             QPoint(cuts[column + 1], cuts[row + 1]) * scale - QPoint(1, 1)),
                        regionColour[row][column]);
     p.end();
     image.setDevicePixelRatio(scale);
@@ -90,12 +83,10 @@ private slots:
         const QList<Piece> pieces =
             StretchableImage::pieces(QSizeF(24, 24), QRectF(0, 0, 11, 11), buttonInsets);
         QCOMPARE(pieces.size(), 9);
-        QCOMPARE(pieces[0].destination, QRectF(0, 4, 4, 7));
-        QCOMPARE(pieces[1].destination, QRectF(0, 0, 4, 4));
-        QCOMPARE(pieces[2].destination, QRectF(4, 0, 7, 4));
-        QCOMPARE(pieces[3].destination, QRectF(4, 4, 7, 7));
-        for (int i = 4; i < 9; ++i)
-            QVERIFY2(pieces[i].destination.isEmpty(), qPrintable(describe(pieces[i].destination)));
+        const QList<QRectF> corners{{0, 4, 4, 7}, {0, 0, 4, 4}, {4, 0, 7, 4}, {4, 4, 7, 7}};
+        for (int i = 0; i < 9; ++i)
+            QVERIFY2(i < 4 ? pieces[i].destination == corners[i] : pieces[i].destination.isEmpty(),
+                     qPrintable(describe(pieces[i].destination)));
     }
 
     void destinationIsRoundedButInsetsAreNot()
@@ -118,7 +109,6 @@ private slots:
         QTest::addColumn<QRectF>("destination");
         QTest::newRow("narrow") << QRectF(0, 0, 5, 30);
         QTest::newRow("low") << QRectF(0, 0, 60, 6);
-        QTest::newRow("both") << QRectF(3, 3, 2, 2);
         QTest::newRow("empty") << QRectF(3, 3, 0, 0);
         QTest::newRow("negative size") << QRectF(3, 3, -8, -8);
     }
@@ -166,22 +156,14 @@ private slots:
         // Destination columns 0..4, 4..93, 93..100; rows 0..4, 4..53, 53..60.
         const int xs[3][2] = {{0, 3}, {4, 92}, {93, 99}};
         const int ys[3][2] = {{0, 3}, {4, 52}, {53, 59}};
-        for (int row = 0; row < 3; ++row) {
-            for (int column = 0; column < 3; ++column) {
-                // Both ends of each piece, and its middle: corners keep their
-                // colour to the last pixel, stretched pieces do not bleed.
-                for (int x : {xs[column][0], (xs[column][0] + xs[column][1]) / 2, xs[column][1]}) {
-                    for (int y : {ys[row][0], (ys[row][0] + ys[row][1]) / 2, ys[row][1]}) {
-                        const QColor got = target.pixelColor(x, y);
-                        QVERIFY2(got == regionColour[row][column],
-                                 qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
-                                                .arg(x)
-                                                .arg(y)
-                                                .arg(got.name(), regionColour[row][column].name())));
-                    }
-                }
-            }
-        }
+        // Both ends of each piece, and its middle: corners keep their colour
+        // to the last pixel, stretched pieces do not bleed.
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                for (int x : {xs[column][0], (xs[column][0] + xs[column][1]) / 2, xs[column][1]})
+                    for (int y : {ys[row][0], (ys[row][0] + ys[row][1]) / 2, ys[row][1]})
+                        QVERIFY2(target.pixelColor(x, y) == regionColour[row][column],
+                                 qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
     }
 };
 
