@@ -219,6 +219,12 @@ void ModificationToolTest::removingSelectedRows()
     f.drop(0, files);
     QTest::mouseClick(f.child<QPushButton>("clearButtonSMD"), Qt::LeftButton);
     QCOMPARE(f.tool->dropView(0)->count(), 0);
+    // Files dropped while the table is still fading out: the list is shown.
+    f.drop(0, files);
+    QTest::qWait(ModificationViewController::animationMs * 2);
+    QVERIFY(table->isVisible());
+    QCOMPARE(opacityOf(table), 1.0);
+    QCOMPARE(opacityOf(f.child<DropHintImage>("dropInfoImageSMD")), 0.0);
 }
 
 void ModificationToolTest::timeShortcuts()

@@ -311,8 +311,9 @@ void ModificationViewController::fade(QWidget *widget, qreal to)
     QByteArray property = "opacity";
     if (!qobject_cast<DropHintImage *>(widget))
         target = opacityEffect(widget);
-    if (auto *running = widget->findChild<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
-        running->stop(); // deletes itself
+    // A newer fade wins: the older one must not end later (and hide the table).
+    for (auto *running : widget->findChildren<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
+        running->stop();
     auto *animation = new QPropertyAnimation(target, property, widget);
     animation->setObjectName(QStringLiteral("fade"));
     animation->setDuration(animationMs);
@@ -374,7 +375,7 @@ void ModificationViewController::jumpToTab(int page)
 {
     if (page < 0 || page >= ui->tabView->count())
         return;
-    if (auto *running = m_pageVeil->findChild<QPropertyAnimation *>(QStringLiteral("pageFade")))
+    for (auto *running : m_pageVeil->findChildren<QPropertyAnimation *>(QStringLiteral("pageFade")))
         running->stop();
     m_pageVeil->setPageOpacity(0.0);
     ui->tabView->setCurrentIndex(page);
