@@ -1,12 +1,12 @@
 // Batch runs: the progress each kind of tool posts, the sheet over the tool's
 // window, and runs that meet missing files, failing items and a library that
 // is absent or killed halfway.
+#include "AudioFiles.h"
 #include "BatchRun.h"
 #include "DropView.h"
 #include "FileDates.h"
 #include "LibraryProcess.h"
 #include "LibraryRefresh.h"
-#include "AudioFiles.h"
 #include "musiclibraryproxy.h"
 
 #include <QDialog>
@@ -14,7 +14,6 @@
 #include <QMutex>
 #include <QProgressBar>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,36 +25,31 @@
 namespace {
 constexpr int runBoundMs = 15000;
 
-// Everything a run reported, in the order the main thread saw it.
+// Everything a run reported, in the order the main thread saw it, and the
+// items its worker worked.
 struct RunRecord
 {
     QList<int> bar;
     int ends = 0;
     bool finished = false;
-};
-
-RunRecord *watch(BatchRun *run, RunRecord *record)
-{
-    QObject::connect(run, &BatchRun::barValueChanged, run, [record](int v) { record->bar.append(v); });
-    QObject::connect(run, &BatchRun::finished, run, [record] { record->finished = true; });
-    return record;
-}
-
-// A list of the given items sorted out of a thread-safe log of the worker.
-struct WorkLog
-{
-    void add(int i)
-    {
-        QMutexLocker lock(&mutex);
-        items.append(i);
-    }
-    QList<int> all()
-    {
-        QMutexLocker lock(&mutex);
-        return items;
-    }
+    QPointer<QDialog> sheet;
     QMutex mutex;
-    QList<int> items;
+    QList<int> worked;
+
+    void work(int item)
+    {
+        QMutexLocker lock(&mutex);
+        worked.append(item);
+    }
+    BatchRun *start(QWidget *tool, BatchRun::Steps steps)
+    {
+        BatchRun *run = BatchRun::start(tool, std::move(steps));
+        sheet = run->sheet();
+        QObject::connect(run, &BatchRun::barValueChanged, run, [this](int v) { bar.append(v); });
+        QObject::connect(run, &BatchRun::finished, run, [this] { finished = true; });
+        return run;
+    }
+    bool waitForEnd() { return QTest::qWaitFor([this] { return finished; }, runBoundMs); }
 };
 
 QDateTime modified(const QString &path)
@@ -66,12 +60,14 @@ QDateTime modified(const QString &path)
 
 // The Date Modified tools' steps: set each listed file's date, then have the
 // library read it again.
-BatchRun::Steps modificationSteps(DropView *list, const FileTime &date, RunRecord *record)
+BatchRun::Steps modificationSteps(DropView *list, const QDateTime &date, RunRecord *record)
 {
     const QList<QUrl> files = list->files();
     BatchRun::Steps steps;
     steps.count = int(files.size());
-    steps.work = [files, date](int i) { FileDates::setModificationDate(files.at(i).toLocalFile(), date); };
+    steps.work = [files, date = FileTime::fromDateTime(date)](int i) {
+        FileDates::setModificationDate(files.at(i).toLocalFile(), date);
+    };
     steps.barValue = [](int i) { return i; };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
     steps.end = [list, record] {
@@ -79,15 +75,6 @@ BatchRun::Steps modificationSteps(DropView *list, const FileTime &date, RunRecor
         list->reloadData();
     };
     return steps;
-}
-
-QList<QUrl> libraryLocations(MusicLibraryProxy &library)
-{
-    QList<QUrl> out;
-    const auto reply = library.AllTracks();
-    for (const QVariantMap &track : reply.value())
-        out << QUrl(track.value("location").toString());
-    return out;
 }
 } // namespace
 
@@ -105,7 +92,8 @@ private slots:
     void libraryKilledMidRunStillEnds();
 
 private:
-    QStringList makeFiles(const QString &prefix, int n);
+    // Writes n tagged files and lists them in a Date Modified list.
+    QStringList listFiles(DropView &list, const QString &prefix, int n);
     QTemporaryDir m_dir;
 };
 
@@ -115,15 +103,18 @@ void TestBatchRun::initTestCase()
     LibraryProtocol::registerTypes();
 }
 
-QStringList TestBatchRun::makeFiles(const QString &prefix, int n)
+QStringList TestBatchRun::listFiles(DropView &list, const QString &prefix, int n)
 {
     QStringList paths;
+    QList<QUrl> urls;
     for (int i = 1; i <= n; ++i) {
-        const QString path = m_dir.filePath(QStringLiteral("%1 %2.mp3").arg(prefix).arg(i));
-        if (!AudioFiles::writeMp3(path, {prefix + QString::number(i), "Artist", prefix, QString::number(i)}))
+        paths << m_dir.filePath(QStringLiteral("%1 %2.mp3").arg(prefix).arg(i));
+        urls << QUrl::fromLocalFile(paths.last());
+        if (!AudioFiles::writeMp3(paths.last(), {prefix + QString::number(i), "Artist", prefix, QString::number(i)}))
             return {};
-        paths << path;
     }
+    list.setCurrentAction(0);
+    list.setFiles(urls);
     return paths;
 }
 
@@ -144,31 +135,26 @@ void TestBatchRun::sheetCoversTheToolWhileItemsAreWorked()
         mayFinish.acquire();
     };
     steps.end = [&] { ++record.ends; };
-    BatchRun *run = BatchRun::start(tool, steps);
-    watch(run, &record);
-    QPointer<QDialog> sheet = run->sheet();
-
-    QVERIFY(sheet && sheet->isVisible());
-    QCOMPARE(sheet->parentWidget(), &window);
-    QCOMPARE(sheet->windowModality(), Qt::WindowModal);
-    QCOMPARE(sheet->size(), QSize(400, 60));
+    BatchRun *run = record.start(tool, steps);
+    QVERIFY(record.sheet && record.sheet->isVisible());
+    QCOMPARE(record.sheet->parentWidget(), &window);
+    QCOMPARE(record.sheet->windowModality(), Qt::WindowModal);
+    QCOMPARE(record.sheet->size(), QSize(400, 60));
     QCOMPARE(run->bar()->geometry(), QRect(20, 20, 360, 20));
-    QCOMPARE(run->bar()->minimum(), 0);
     QCOMPARE(run->bar()->maximum(), 1);
-    QCOMPARE(run->bar()->value(), 0);
     QVERIFY(inWork.tryAcquire(1, runBoundMs));
-    QCOMPARE(QApplication::activeModalWidget(), sheet.data());
+    QCOMPARE(QApplication::activeModalWidget(), record.sheet.data());
 
     // The user cannot send the sheet away while the run goes.
-    QTest::keyClick(sheet, Qt::Key_Escape);
-    sheet->close();
-    QVERIFY(sheet->isVisible());
+    QTest::keyClick(record.sheet, Qt::Key_Escape);
+    record.sheet->close();
+    QVERIFY(record.sheet->isVisible());
 
     mayFinish.release();
-    QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
+    QVERIFY(record.waitForEnd());
     QCOMPARE(record.bar, QList<int>{0});
     QCOMPARE(record.ends, 1);
-    QTRY_VERIFY(sheet.isNull());
+    QTRY_VERIFY(record.sheet.isNull());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -178,22 +164,20 @@ void TestBatchRun::progressValuesPerToolKind()
     {
         // Play Count and Rating: selected rows 2 and 5, counted from 1.
         const QList<int> rows{2, 5};
-        WorkLog worked;
         RunRecord record;
         BatchRun::Steps steps;
         steps.count = int(rows.size());
-        steps.work = [&](int k) { worked.add(rows.at(k)); };
+        steps.work = [&](int k) { record.work(rows.at(k)); };
         steps.barValue = [](int k) { return k + 1; };
-        watch(BatchRun::start(&tool, steps), &record);
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
+        record.start(&tool, steps);
+        QVERIFY(record.waitForEnd());
         QCOMPARE(record.bar, (QList<int>{1, 2}));
-        QCOMPARE(worked.all(), rows);
+        QCOMPARE(record.worked, rows);
     }
     {
         // Date Added downward: N - i for indexes 2, 1, 0, each value seen
         // by the main thread before that item is worked.
         const int n = 3;
-        WorkLog worked;
         std::atomic<int> seen{-1};
         std::atomic<bool> postedFirst{true};
         RunRecord record;
@@ -207,16 +191,13 @@ void TestBatchRun::progressValuesPerToolKind()
             wait.start();
             while (seen.load() != n - index && wait.elapsed() < 2000)
                 QThread::msleep(2);
-            if (seen.load() != n - index)
-                postedFirst = false;
-            worked.add(index);
+            postedFirst = postedFirst && seen.load() == n - index;
+            record.work(index);
         };
-        BatchRun *run = BatchRun::start(&tool, steps);
-        watch(run, &record);
-        connect(run, &BatchRun::barValueChanged, run, [&](int v) { seen = v; });
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
+        connect(record.start(&tool, steps), &BatchRun::barValueChanged, &tool, [&](int v) { seen = v; });
+        QVERIFY(record.waitForEnd());
         QCOMPARE(record.bar, (QList<int>{1, 2, 3}));
-        QCOMPARE(worked.all(), (QList<int>{2, 1, 0}));
+        QCOMPARE(record.worked, (QList<int>{2, 1, 0}));
         QVERIFY(postedFirst);
     }
 }
@@ -225,27 +206,30 @@ void TestBatchRun::runsAlwaysEnd()
 {
     QWidget tool;
     {
-        RunRecord record;
-        BatchRun::Steps steps;
-        steps.end = [&] { ++record.ends; };
-        BatchRun *run = BatchRun::start(&tool, steps);
-        QPointer<QDialog> sheet = run->sheet();
-        watch(run, &record);
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
-        QCOMPARE(record.ends, 1);
-        QVERIFY(record.bar.isEmpty());
-        QTRY_VERIFY(sheet.isNull());
+        // No item at all, and no item because the run found nothing to do.
+        for (bool nothingToDo : {false, true}) {
+            RunRecord record;
+            BatchRun::Steps steps;
+            steps.count = nothingToDo ? 3 : 0;
+            steps.before = [nothingToDo] { return !nothingToDo; };
+            steps.work = [&](int i) { record.work(i); };
+            steps.end = [&] { ++record.ends; };
+            record.start(&tool, steps);
+            QVERIFY(record.waitForEnd());
+            QCOMPARE(record.ends, 1);
+            QVERIFY(record.bar.isEmpty() && record.worked.isEmpty());
+            QTRY_VERIFY(record.sheet.isNull());
+        }
     }
     {
-        // A failing item is skipped; so is a failing refresh.
-        WorkLog worked;
+        // A failing item is skipped; so is a failing refresh and a failing end.
         RunRecord record;
         BatchRun::Steps steps;
         steps.count = 3;
         steps.work = [&](int i) {
             if (i == 1)
                 throw std::runtime_error("item cannot be changed");
-            worked.add(i);
+            record.work(i);
         };
         steps.afterProgress = [](int i) {
             if (i == 2)
@@ -255,28 +239,12 @@ void TestBatchRun::runsAlwaysEnd()
             ++record.ends;
             throw std::runtime_error("the end step must not keep the sheet up");
         };
-        BatchRun *run = BatchRun::start(&tool, steps);
-        QPointer<QDialog> sheet = run->sheet();
-        watch(run, &record);
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
-        QCOMPARE(worked.all(), (QList<int>{0, 2}));
+        record.start(&tool, steps);
+        QVERIFY(record.waitForEnd());
+        QCOMPARE(record.worked, (QList<int>{0, 2}));
         QCOMPARE(record.bar, (QList<int>{0, 1, 2}));
         QCOMPARE(record.ends, 1);
-        QTRY_VERIFY(sheet.isNull());
-    }
-    {
-        // Nothing to do found before the first item: no item, still an end.
-        std::atomic<int> worked{0};
-        RunRecord record;
-        BatchRun::Steps steps;
-        steps.count = 3;
-        steps.before = [] { return false; };
-        steps.work = [&](int) { ++worked; };
-        steps.end = [&] { ++record.ends; };
-        watch(BatchRun::start(&tool, steps), &record);
-        QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
-        QCOMPARE(worked.load(), 0);
-        QCOMPARE(record.ends, 1);
+        QTRY_VERIFY(record.sheet.isNull());
     }
 }
 
@@ -303,26 +271,20 @@ void TestBatchRun::deletingARunStopsItsWorker()
 
 void TestBatchRun::modificationRunWithoutLibrarySkipsVanishedFile()
 {
-    const QStringList paths = makeFiles("offline", 3);
-    QCOMPARE(paths.size(), 3);
-    QVERIFY(!LibraryProcess::waitForOwner(true, 0));
-
     DropView list;
-    list.setCurrentAction(0);
     QTableView table;
     list.attachTable(&table);
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls << QUrl::fromLocalFile(path);
-    list.setFiles(urls);
+    const QStringList paths = listFiles(list, "offline", 3);
+    QCOMPARE(paths.size(), 3);
+    QVERIFY(!LibraryProcess::waitForOwner(true, 0));
     QVERIFY(QFile::remove(paths.at(1))); // gone after it was listed
 
     const QDateTime chosen(QDate(2012, 4, 5), QTime(6, 7, 8), Qt::UTC);
     RunRecord record;
     QElapsedTimer clock;
     clock.start();
-    watch(BatchRun::start(&table, modificationSteps(&list, FileTime::fromDateTime(chosen), &record)), &record);
-    QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
+    record.start(&table, modificationSteps(&list, chosen, &record));
+    QVERIFY(record.waitForEnd());
     QVERIFY(clock.elapsed() < 3000);
     QCOMPARE(record.bar, (QList<int>{0, 1, 2}));
     QCOMPARE(modified(paths.at(0)), chosen);
@@ -336,68 +298,53 @@ void TestBatchRun::modificationRunWithoutLibrarySkipsVanishedFile()
 
 void TestBatchRun::modificationRunRefreshesTheLibrary()
 {
-    const QStringList paths = makeFiles("online", 2);
+    DropView list;
+    const QStringList paths = listFiles(list, "online", 2);
     QCOMPARE(paths.size(), 2);
     LibraryProcess library;
     QVERIFY(library.start());
     MusicLibraryProxy proxy(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
                             QDBusConnection::sessionBus());
-
-    DropView list;
-    list.setCurrentAction(0);
-    list.setFiles({QUrl::fromLocalFile(paths.at(0)), QUrl::fromLocalFile(paths.at(1))});
     const QDateTime chosen(QDate(2015, 1, 2), QTime(3, 4, 5), Qt::UTC);
     RunRecord record;
     QWidget tool;
-    watch(BatchRun::start(&tool, modificationSteps(&list, FileTime::fromDateTime(chosen), &record)), &record);
-    QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
+    record.start(&tool, modificationSteps(&list, chosen, &record));
+    QVERIFY(record.waitForEnd());
 
     // Each file entered the library, and the last one is shown selected.
-    const QList<QUrl> locations = libraryLocations(proxy);
-    QCOMPARE(locations.size(), 2);
-    for (const QString &path : paths)
-        QVERIFY(locations.contains(QUrl::fromLocalFile(path)));
+    QStringList locations;
+    for (const QVariantMap &track : proxy.AllTracks().value())
+        locations << QUrl(track.value("location").toString()).toLocalFile();
+    locations.sort();
+    QCOMPARE(locations, paths);
     const auto selected = proxy.SelectedTracks().value();
     QCOMPARE(selected.size(), 1);
     QCOMPARE(QUrl(selected.at(0).value("location").toString()), QUrl::fromLocalFile(paths.at(1)));
-    QCOMPARE(modified(paths.at(0)), chosen);
-    QCOMPARE(modified(paths.at(1)), chosen);
+    for (const QString &path : paths)
+        QCOMPARE(modified(path), chosen);
 }
 
 void TestBatchRun::libraryKilledMidRunStillEnds()
 {
-    const QStringList paths = makeFiles("killed", 4);
+    DropView list;
+    const QStringList paths = listFiles(list, "killed", 4);
     QCOMPARE(paths.size(), 4);
     LibraryProcess library;
     QVERIFY(library.start());
-
-    DropView list;
-    list.setCurrentAction(0);
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls << QUrl::fromLocalFile(path);
-    list.setFiles(urls);
     const QDateTime chosen(QDate(2016, 6, 6), QTime(6, 6, 6), Qt::UTC);
     RunRecord record;
     QWidget tool;
-    BatchRun::Steps steps = modificationSteps(&list, FileTime::fromDateTime(chosen), &record);
-    const auto work = steps.work;
-    steps.work = [work](int i) {
+    BatchRun::Steps steps = modificationSteps(&list, chosen, &record);
+    steps.work = [work = steps.work](int i) {
         QThread::msleep(100); // leaves time to kill the library between items
         work(i);
     };
-    BatchRun *run = BatchRun::start(&tool, steps);
-    QPointer<QDialog> sheet = run->sheet();
-    watch(run, &record);
-    QElapsedTimer clock;
-    clock.start();
-    connect(run, &BatchRun::barValueChanged, &tool, [&](int v) {
+    connect(record.start(&tool, steps), &BatchRun::barValueChanged, &tool, [&](int v) {
         if (v == 0)
             library.kill();
     });
-    QTRY_VERIFY_WITH_TIMEOUT(record.finished, runBoundMs);
-    QVERIFY(clock.elapsed() < runBoundMs);
-    QTRY_VERIFY(sheet.isNull());
+    QVERIFY(record.waitForEnd());
+    QTRY_VERIFY(record.sheet.isNull());
     for (const QString &path : paths)
         QCOMPARE(modified(path), chosen);
     QVERIFY(!library.isRunning());

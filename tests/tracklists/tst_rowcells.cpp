@@ -14,53 +14,35 @@
 #include <QTest>
 
 namespace {
-// Lines written to the system log while an instance lives.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        current() = this;
-        m_previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(m_previous);
-        current() = nullptr;
-    }
-    QStringList take() { return std::exchange(m_lines, {}); }
+// The system log's lines while a capture lives. A message handler is a plain
+// function; it reaches the capture through this one pointer, used by the
+// test's main thread only.
+QStringList *capturedLog = nullptr;
 
-private:
-    // A message handler is a plain function; it reaches the capture through
-    // this one slot, used by the test's main thread only.
-    static LogCapture *&current()
-    {
-        static LogCapture *capture = nullptr;
-        return capture;
-    }
-    static void handle(QtMsgType, const QMessageLogContext &context, const QString &message)
-    {
-        if (current() && qstrcmp(context.category, "melvora.syslog") == 0)
-            current()->m_lines.append(message);
-    }
-    QtMessageHandler m_previous;
-    QStringList m_lines;
+struct LogCapture
+{
+    QStringList lines;
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context,
+                                                           const QString &message) {
+        if (capturedLog && qstrcmp(context.category, "melvora.syslog") == 0)
+            capturedLog->append(message);
+    });
+    LogCapture() { capturedLog = &lines; }
+    ~LogCapture() { qInstallMessageHandler(previous), capturedLog = nullptr; }
+    QStringList take() { return std::exchange(lines, {}); }
 };
-
-bool near(const QColor &a, const QColor &b, int tolerance)
-{
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
-           qAbs(a.blue() - b.blue()) <= tolerance;
-}
 
 // Whether some pixel in the area has (about) the colour: glyph stems are
 // drawn in the pen's colour even when their edges are blended.
 bool hasColour(const QImage &image, const QRect &area, const QColor &colour, int tolerance = 12)
 {
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (near(image.pixelColor(x, y), colour, tolerance))
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) <= tolerance && qAbs(c.green() - colour.green()) <= tolerance &&
+                qAbs(c.blue() - colour.blue()) <= tolerance)
                 return true;
+        }
     return false;
 }
 
@@ -118,9 +100,7 @@ private slots:
     void initTestCase();
     void fileListsShowNamesDatesAndTrackNumbers();
     void previewsFollowTheChosenDate();
-    void unreadableFilesShowEmptyCells();
     void trackListsShowNamesArtistsPlaysAndStars();
-    void datesShowSeconds();
     void rowsDrawInRowColours();
     void datePreviewRowsDrawInPreviewColours();
     void starsFollowRatingAndSelection();
@@ -143,8 +123,7 @@ void TestRowCells::initTestCase()
     QVERIFY(AudioFiles::writeMp3(m_tagged, {"Seventh", "Artist", "Album", "7/12"}));
     QVERIFY(AudioFiles::writeMp3(m_untagged, {"Untagged", "Artist", "Album", ""}));
     QFile text(m_text);
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("not sound at all\n");
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not sound at all\n") > 0);
     text.close();
     const FileTime past = FileTime::fromDateTime(QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC));
     QVERIFY(FileDates::setModificationDate(m_tagged, past));
@@ -152,53 +131,46 @@ void TestRowCells::initTestCase()
 
 void TestRowCells::fileListsShowNamesDatesAndTrackNumbers()
 {
+    // A tagged file, an untagged one, one that is not audio, one that is gone.
     const QList<QUrl> files{QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged),
-                            QUrl::fromLocalFile(m_text)};
+                            QUrl::fromLocalFile(m_text), QUrl::fromLocalFile(m_dir.filePath("gone.mp3"))};
     const QString trackText = ID3Parser::getAudioFileTrackNumber(files.at(0));
     QVERIFY(trackText != "-");
-    QCOMPARE(ID3Parser::getAudioFileTrackNumber(files.at(1)), QStringLiteral("-"));
-    QCOMPARE(ID3Parser::getAudioFileTrackNumber(files.at(2)), QStringLiteral("-"));
 
     for (int action : {0, 1, 2, 5}) {
         ListFixture list(action);
         list.view.setFiles(files);
+        list.view.setToDate(QDateTime::currentDateTime());
         QCOMPARE(list.value(0, 0).toString(), QStringLiteral("07 Seventh.mp3"));
-        QCOMPARE(list.value(2, 0).toString(), QStringLiteral("notes.mp3"));
-        switch (action) {
-        case 0:
-        case 1:
-            QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+        QCOMPARE(list.value(3, 0).toString(), QStringLiteral("gone.mp3"));
+        if (action == 5) {
+            QCOMPARE(list.value(0, 1).toString(), trackText);
+            for (int row : {1, 2, 3})
+                QCOMPARE(list.value(row, 1).toString(), QStringLiteral("-"));
             QCOMPARE(list.value(0, 2), created(m_tagged));
-            QCOMPARE(list.value(0, 1, TrackListModel::CellKindRole).toInt(), int(TrackListModel::DatePreviewCellKind));
-            break;
-        case 2:
-            QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+            continue;
+        }
+        QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+        QCOMPARE(list.value(3, 1), QVariant());
+        if (action == 2) {
             QCOMPARE(list.value(0, 2).toString(), trackText);
             QCOMPARE(list.value(1, 2).toString(), QStringLiteral("-"));
             QCOMPARE(list.value(2, 2).toString(), QStringLiteral("-"));
-            break;
-        case 5:
-            QCOMPARE(list.value(0, 1).toString(), trackText);
-            QCOMPARE(list.value(1, 1).toString(), QStringLiteral("-"));
+        } else {
             QCOMPARE(list.value(0, 2), created(m_tagged));
-            break;
+            QCOMPARE(list.value(3, 2), QVariant());
+            QCOMPARE(list.value(0, 1, TrackListModel::CellKindRole).toInt(), int(TrackListModel::DatePreviewCellKind));
         }
-        QCOMPARE(list.value(0, 3), QVariant()); // no such column
+        // Drawing rows of unreadable files is harmless.
+        QVERIFY(!list.shot().isNull());
     }
-
-    // CCD previews the creation date of the same file.
-    ListFixture ccd(1);
-    ccd.view.setFiles(files);
-    QCOMPARE(ccd.value(0, 1, TrackListModel::PreviewRole), created(m_tagged));
 
     // Nothing is cached: a file changed on disk shows its new date at once.
     ListFixture smd(0);
     smd.view.setFiles(files);
-    const QDateTime before = smd.value(1, 1).toDateTime();
     const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
     QVERIFY(FileDates::setModificationDate(m_untagged, later));
     smd.view.reloadData();
-    QVERIFY(smd.value(1, 1).toDateTime() != before);
     QCOMPARE(smd.value(1, 1).toDateTime(), later.toDateTime());
 }
 
@@ -209,7 +181,6 @@ void TestRowCells::previewsFollowTheChosenDate()
     QCOMPARE(list.value(0, 1, TrackListModel::PreviewRole), QVariant()); // no date chosen yet
     const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
     list.view.setToDate(chosen);
-    QCOMPARE(list.view.toDate(), chosen);
     const QDateTime title = list.value(0, 1).toDateTime();
     for (int row : {0, 1})
         QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen);
@@ -218,28 +189,18 @@ void TestRowCells::previewsFollowTheChosenDate()
     for (int row : {0, 1})
         QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen.addDays(1));
     QCOMPARE(list.value(0, 1).toDateTime(), title);
-
-    // The drawn row carries both texts.
     QCOMPARE(SimpleTextCell::text(list.value(0, 1, TrackListModel::PreviewRole)),
              trackListDateText(chosen.addDays(1)));
-}
 
-void TestRowCells::unreadableFilesShowEmptyCells()
-{
-    ListFixture list(0);
-    const QUrl gone = QUrl::fromLocalFile(m_dir.filePath("gone.mp3"));
-    list.view.setFiles({gone});
-    list.view.setToDate(QDateTime::currentDateTime());
-    QCOMPARE(list.value(0, 0).toString(), QStringLiteral("gone.mp3"));
-    QCOMPARE(list.value(0, 1), QVariant());
-    QCOMPARE(list.value(0, 2), QVariant());
-    QCOMPARE(SimpleTextCell::text(list.value(0, 1)), QString());
-    // Drawing such a row is harmless.
-    QVERIFY(!list.shot().isNull());
+    // CCD previews the creation date of the same file.
+    ListFixture ccd(1);
+    ccd.view.setFiles({QUrl::fromLocalFile(m_tagged)});
+    QCOMPARE(ccd.value(0, 1, TrackListModel::PreviewRole), created(m_tagged));
 
-    ListFixture added(5);
-    added.view.setFiles({gone});
-    QCOMPARE(added.value(0, 1).toString(), QStringLiteral("-"));
+    // Dates in the user's locale, to the second.
+    const QString text = trackListDateText(chosen);
+    QVERIFY2(text != trackListDateText(chosen.addSecs(1)), qPrintable(text));
+    QVERIFY(text.contains(QLocale().toString(chosen.date(), QLocale::ShortFormat)));
 }
 
 void TestRowCells::trackListsShowNamesArtistsPlaysAndStars()
@@ -267,15 +228,6 @@ void TestRowCells::trackListsShowNamesArtistsPlaysAndStars()
     QCOMPARE(ratings.value(0, 2, TrackListModel::CellKindRole).toInt(), int(TrackListModel::RatingCellKind));
 }
 
-void TestRowCells::datesShowSeconds()
-{
-    const QDateTime moment(QDate(2022, 3, 4), QTime(5, 6, 7));
-    const QString text = trackListDateText(moment);
-    QVERIFY2(text != trackListDateText(moment.addSecs(1)), qPrintable(text));
-    QVERIFY(text.contains(QLocale().toString(moment.date(), QLocale::ShortFormat)));
-    QCOMPARE(trackListDateText(QDateTime()), QString());
-}
-
 void TestRowCells::rowsDrawInRowColours()
 {
     ListFixture list(2);
@@ -291,7 +243,7 @@ void TestRowCells::rowsDrawInRowColours()
             const QRect cell = list.cell(0, column);
             QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2).rgb(), fill.rgb());
             QCOMPARE(shot.pixelColor(cell.right() - 2, cell.top() + 2).rgb(), fill.rgb());
-            // The separator runs along the whole bottom line of the row.
+            // The separator runs along the whole bottom line of the row, and is one point high.
             QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
             QVERIFY(!allColour(shot, QRect(cell.left(), cell.bottom() - 1, cell.width(), 1), Utils::ColorBorder()));
         }
@@ -319,7 +271,6 @@ void TestRowCells::datePreviewRowsDrawInPreviewColours()
     QVERIFY(hasColour(shot, layout.title, Utils::ColorSidebar()));
     QVERIFY(hasColour(shot, layout.preview, Utils::ColorPreview()));
     QVERIFY(!hasColour(shot, layout.title, Utils::ColorPreview()));
-
     list.table.selectRow(0);
     shot = list.shot();
     QVERIFY(hasColour(shot, layout.title, Qt::white));
@@ -329,25 +280,17 @@ void TestRowCells::datePreviewRowsDrawInPreviewColours()
 
 void TestRowCells::starsFollowRatingAndSelection()
 {
-    LogCapture log;
     RatingCell::Stars stars;
-    stars.setRating(3);
-    QVERIFY(stars.isStarVisible(1) && stars.isStarVisible(3));
-    QVERIFY(!stars.isStarVisible(4) && !stars.isStarVisible(5));
-    stars.setRating(1);
-    QVERIFY(stars.isStarVisible(1) && !stars.isStarVisible(2));
-    for (int rating : {0, 6, -1}) {
+    for (int rating : {3, 6, -1}) {
         stars.setRating(rating);
         for (int number = 1; number <= 5; ++number)
-            QVERIFY(!stars.isStarVisible(number));
+            QCOMPARE(stars.isStarVisible(number), rating == 3 && number <= 3);
     }
-    QCOMPARE(log.take(), (QStringList{"rating:3", "rating:1", "rating:0", "rating:6", "rating:-1"}));
 
     ListFixture list(4);
     list.view.setTracks({TrackObject::initWithName("Song", "Singer", QUrl(), 0, 60)});
     QVERIFY(QTest::qWaitForWindowExposed(&list.table));
     const QRect cell = list.cell(0, 2);
-
     QImage shot = list.shot();
     const QImage normalStar = shot.copy(RatingCell::starRect(cell, 1));
     QVERIFY(!allColour(shot, RatingCell::starRect(cell, 3), Utils::ColorBG()));
@@ -356,11 +299,9 @@ void TestRowCells::starsFollowRatingAndSelection()
 
     list.table.selectRow(0);
     shot = list.shot();
-    const QImage lighterStar = shot.copy(RatingCell::starRect(cell, 1));
-    QVERIFY(lighterStar != normalStar);
+    QVERIFY(shot.copy(RatingCell::starRect(cell, 1)) != normalStar);
     QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorSidebar()));
     QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
-
     list.table.clearSelection();
     QCOMPARE(list.shot().copy(RatingCell::starRect(cell, 1)), normalStar);
 
@@ -399,7 +340,6 @@ void TestRowCells::ratingIsLoggedOncePerBuiltRow()
     QCOMPARE(log.take(), QStringList{"rating:1"});
     auto *ratingCell = qobject_cast<RatingCell *>(list.table.itemDelegateForColumn(2));
     QCOMPARE(ratingCell->builtStars(list.table.model()->index(1, 2))->visible, 1);
-
     list.view.reloadData();
     list.shot();
     QCOMPARE(log.take().size(), 3);
