@@ -280,13 +280,6 @@ void TestRowCells::datePreviewRowsDrawInPreviewColours()
 
 void TestRowCells::starsFollowRatingAndSelection()
 {
-    RatingCell::Stars stars;
-    for (int rating : {3, 6, -1}) {
-        stars.setRating(rating);
-        for (int number = 1; number <= 5; ++number)
-            QCOMPARE(stars.isStarVisible(number), rating == 3 && number <= 3);
-    }
-
     ListFixture list(4);
     list.view.setTracks({TrackObject::initWithName("Song", "Singer", QUrl(), 0, 60)});
     QVERIFY(QTest::qWaitForWindowExposed(&list.table));
