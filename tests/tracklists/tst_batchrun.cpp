@@ -87,9 +87,9 @@ private slots:
     void progressValuesPerToolKind();
     void runsAlwaysEnd();
     void deletingARunStopsItsWorker();
-    void modificationRunWithoutLibrarySkipsVanishedFile();
-    void modificationRunRefreshesTheLibrary();
-    void libraryKilledMidRunStillEnds();
+    // A Date Modified run with the library absent, present and killed halfway.
+    void modificationRun_data();
+    void modificationRun();
 
 private:
     // Writes n tagged files and lists them in a Date Modified list.
@@ -264,85 +264,74 @@ void TestBatchRun::deletingARunStopsItsWorker()
     QCOMPARE(worked.load(), atDelete);
 }
 
-void TestBatchRun::modificationRunWithoutLibrarySkipsVanishedFile()
+void TestBatchRun::modificationRun_data()
 {
+    QTest::addColumn<QString>("library");
+    QTest::newRow("not running, a listed file vanished") << "none";
+    QTest::newRow("running") << "running";
+    QTest::newRow("killed mid-run") << "killed";
+}
+
+void TestBatchRun::modificationRun()
+{
+    QFETCH(QString, library);
     DropView list;
     QTableView table;
     list.attachTable(&table);
-    const QStringList paths = listFiles(list, "offline", 3);
+    const QStringList paths = listFiles(list, library, 3);
     QCOMPARE(paths.size(), 3);
-    QVERIFY(!LibraryProcess::waitForOwner(true, 0));
-    QVERIFY(QFile::remove(paths.at(1))); // gone after it was listed
-
+    LibraryProcess process;
+    if (library == "none") {
+        QVERIFY(!LibraryProcess::waitForOwner(true, 0));
+        QVERIFY(QFile::remove(paths.at(1))); // gone after it was listed
+    } else {
+        QVERIFY(process.start());
+    }
     const QDateTime chosen(QDate(2012, 4, 5), QTime(6, 7, 8), Qt::UTC);
     RunRecord record;
-    QElapsedTimer clock;
-    clock.start();
-    record.start(&table, modificationSteps(&list, chosen, &record));
-    QVERIFY(record.waitForEnd());
-    QVERIFY(clock.elapsed() < 3000);
-    QCOMPARE(record.bar, (QList<int>{0, 1, 2}));
-    QCOMPARE(modified(paths.at(0)), chosen);
-    QCOMPARE(modified(paths.at(2)), chosen);
-    QVERIFY(!QFile::exists(paths.at(1)));
-    QVERIFY(!LibraryProcess::waitForOwner(true, 0)); // not started by the run
-    // The refreshed rows show what the files hold now.
-    QCOMPARE(table.model()->index(0, 1).data().toDateTime(), chosen);
-    QCOMPARE(table.model()->index(1, 1).data(), QVariant());
-}
-
-void TestBatchRun::modificationRunRefreshesTheLibrary()
-{
-    DropView list;
-    const QStringList paths = listFiles(list, "online", 2);
-    QCOMPARE(paths.size(), 2);
-    LibraryProcess library;
-    QVERIFY(library.start());
-    MusicLibraryProxy proxy(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                            QDBusConnection::sessionBus());
-    const QDateTime chosen(QDate(2015, 1, 2), QTime(3, 4, 5), Qt::UTC);
-    RunRecord record;
-    QWidget tool;
-    record.start(&tool, modificationSteps(&list, chosen, &record));
-    QVERIFY(record.waitForEnd());
-
-    // Each file entered the library, and the last one is shown selected.
-    QStringList locations;
-    for (const QVariantMap &track : proxy.AllTracks().value())
-        locations << QUrl(track.value("location").toString()).toLocalFile();
-    locations.sort();
-    QCOMPARE(locations, paths);
-    const auto selected = proxy.SelectedTracks().value();
-    QCOMPARE(selected.size(), 1);
-    QCOMPARE(QUrl(selected.at(0).value("location").toString()), QUrl::fromLocalFile(paths.at(1)));
-    for (const QString &path : paths)
-        QCOMPARE(modified(path), chosen);
-}
-
-void TestBatchRun::libraryKilledMidRunStillEnds()
-{
-    DropView list;
-    const QStringList paths = listFiles(list, "killed", 4);
-    QCOMPARE(paths.size(), 4);
-    LibraryProcess library;
-    QVERIFY(library.start());
-    const QDateTime chosen(QDate(2016, 6, 6), QTime(6, 6, 6), Qt::UTC);
-    RunRecord record;
-    QWidget tool;
     BatchRun::Steps steps = modificationSteps(&list, chosen, &record);
-    steps.work = [work = steps.work](int i) {
-        QThread::msleep(100); // leaves time to kill the library between items
+    steps.work = [work = steps.work, slow = library == "killed"](int i) {
+        if (slow)
+            QThread::msleep(100); // leaves time to kill the library between items
         work(i);
     };
-    connect(record.start(&tool, steps), &BatchRun::barValueChanged, &tool, [&](int v) {
-        if (v == 0)
-            library.kill();
+    QElapsedTimer clock;
+    clock.start();
+    connect(record.start(&table, steps), &BatchRun::barValueChanged, &table, [&](int v) {
+        if (v == 0 && library == "killed")
+            process.kill();
     });
     QVERIFY(record.waitForEnd());
+    QCOMPARE(record.bar, (QList<int>{0, 1, 2}));
+    QCOMPARE(record.ends, 1);
     QTRY_VERIFY(record.sheet.isNull());
-    for (const QString &path : paths)
-        QCOMPARE(modified(path), chosen);
-    QVERIFY(!library.isRunning());
+    QCOMPARE(modified(paths.at(0)), chosen);
+    QCOMPARE(modified(paths.at(2)), chosen);
+    // The refreshed rows show what the files hold now.
+    QCOMPARE(table.model()->index(0, 1).data().toDateTime(), chosen);
+
+    if (library == "none") {
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(!QFile::exists(paths.at(1)));
+        QCOMPARE(table.model()->index(1, 1).data(), QVariant());
+        QVERIFY(!LibraryProcess::waitForOwner(true, 0)); // not started by the run
+    } else if (library == "running") {
+        // Each file entered the library, and the last one is shown selected.
+        MusicLibraryProxy proxy(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                QDBusConnection::sessionBus());
+        QStringList locations;
+        for (const QVariantMap &track : proxy.AllTracks().value())
+            locations << QUrl(track.value("location").toString()).toLocalFile();
+        locations.sort();
+        QCOMPARE(locations, paths);
+        const auto selected = proxy.SelectedTracks().value();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(QUrl(selected.at(0).value("location").toString()), QUrl::fromLocalFile(paths.at(2)));
+        QCOMPARE(modified(paths.at(1)), chosen);
+    } else {
+        QCOMPARE(modified(paths.at(1)), chosen);
+        QVERIFY(!process.isRunning());
+    }
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -102,7 +102,6 @@ private slots:
     void previewsFollowTheChosenDate();
     void trackListsShowNamesArtistsPlaysAndStars();
     void rowsDrawInRowColours();
-    void datePreviewRowsDrawInPreviewColours();
     void starsFollowRatingAndSelection();
     void ratingIsLoggedOncePerBuiltRow();
 
@@ -230,10 +229,12 @@ void TestRowCells::trackListsShowNamesArtistsPlaysAndStars()
 
 void TestRowCells::rowsDrawInRowColours()
 {
-    ListFixture list(2);
+    ListFixture list(0);
     list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
+    list.view.setToDate(QDateTime(QDate(2020, 2, 2), QTime(2, 2, 2)));
     QVERIFY(QTest::qWaitForWindowExposed(&list.table));
     QCOMPARE(list.table.rowHeight(0), 30);
+    const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
 
     const auto check = [&](bool selected) {
         const QImage shot = list.shot();
@@ -248,7 +249,10 @@ void TestRowCells::rowsDrawInRowColours()
             QVERIFY(!allColour(shot, QRect(cell.left(), cell.bottom() - 1, cell.width(), 1), Utils::ColorBorder()));
         }
         QVERIFY(hasColour(shot, list.cell(0, 0), title));
-        QVERIFY(hasColour(shot, list.cell(0, 1), title));
+        QVERIFY(hasColour(shot, layout.title, title));
+        QVERIFY(selected || !hasColour(shot, layout.title, Utils::ColorPreview()));
+        QVERIFY(hasColour(shot, layout.preview, selected ? Utils::ColorPreviewLighter() : Utils::ColorPreview()));
+        QCOMPARE(hasColour(shot, layout.preview, Utils::ColorPreview(), 4), !selected);
         // The row below keeps its own state.
         QCOMPARE(shot.pixelColor(list.cell(1, 0).topLeft() + QPoint(2, 2)).rgb(), Utils::ColorBG().rgb());
     };
@@ -257,25 +261,6 @@ void TestRowCells::rowsDrawInRowColours()
     check(true);
     list.table.clearSelection();
     check(false);
-}
-
-void TestRowCells::datePreviewRowsDrawInPreviewColours()
-{
-    ListFixture list(0);
-    list.view.setFiles({QUrl::fromLocalFile(m_tagged)});
-    list.view.setToDate(QDateTime(QDate(2020, 2, 2), QTime(2, 2, 2)));
-    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
-    const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
-
-    QImage shot = list.shot();
-    QVERIFY(hasColour(shot, layout.title, Utils::ColorSidebar()));
-    QVERIFY(hasColour(shot, layout.preview, Utils::ColorPreview()));
-    QVERIFY(!hasColour(shot, layout.title, Utils::ColorPreview()));
-    list.table.selectRow(0);
-    shot = list.shot();
-    QVERIFY(hasColour(shot, layout.title, Qt::white));
-    QVERIFY(hasColour(shot, layout.preview, Utils::ColorPreviewLighter()));
-    QVERIFY(!hasColour(shot, layout.preview, Utils::ColorPreview(), 4));
 }
 
 void TestRowCells::starsFollowRatingAndSelection()
