@@ -69,6 +69,7 @@ struct ListFixture
         table.resize(900, 200);
         table.show();
     }
+
     QImage shot() { return table.viewport()->grab().toImage(); }
     QRect cell(int row, int column) { return table.visualRect(table.model()->index(row, column)); }
     QVariant value(int row, int column, int role = Qt::DisplayRole)
@@ -97,11 +98,195 @@ class TestRowCells : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void fileListsShowNamesDatesAndTrackNumbers();
-    void previewsFollowTheChosenDate();
-    void trackListsShowNamesArtistsPlaysAndStars();
-    void rowsDrawInRowColours();
+    void initTestCase()
+    {
+        Q_INIT_RESOURCE(resources);
+        QVERIFY(m_dir.isValid());
+        m_tagged = m_dir.filePath("07 Seventh.mp3");
+        m_untagged = m_dir.filePath("untagged.mp3");
+        m_text = m_dir.filePath("notes.mp3");
+        QVERIFY(AudioFiles::writeMp3(m_tagged, {"Seventh", "Artist", "Album", "7/12"}));
+        QVERIFY(AudioFiles::writeMp3(m_untagged, {"Untagged", "Artist", "Album", ""}));
+        QFile text(m_text);
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not sound at all\n") > 0);
+        text.close();
+        const FileTime past = FileTime::fromDateTime(QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC));
+        QVERIFY(FileDates::setModificationDate(m_tagged, past));
+    }
+
+    void fileListsShowNamesDatesAndTrackNumbers()
+    {
+        // A tagged file, an untagged one, one that is not audio, one that is gone.
+        const QList<QUrl> files{QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged),
+                                QUrl::fromLocalFile(m_text), QUrl::fromLocalFile(m_dir.filePath("gone.mp3"))};
+        const QString trackText = ID3Parser::getAudioFileTrackNumber(files.at(0));
+        QVERIFY(trackText != "-");
+
+        for (int action : {0, 1, 2, 5}) {
+            ListFixture list(action);
+            list.view.setFiles(files);
+            list.view.setToDate(QDateTime::currentDateTime());
+            QCOMPARE(list.value(0, 0).toString(), QStringLiteral("07 Seventh.mp3"));
+            QCOMPARE(list.value(3, 0).toString(), QStringLiteral("gone.mp3"));
+            if (action == 5) {
+                QCOMPARE(list.value(0, 1).toString(), trackText);
+                for (int row : {1, 2, 3})
+                    QCOMPARE(list.value(row, 1).toString(), QStringLiteral("-"));
+                QCOMPARE(list.value(0, 2), created(m_tagged));
+                continue;
+            }
+            QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
+            QCOMPARE(list.value(3, 1), QVariant());
+            if (action == 2) {
+                QCOMPARE(list.value(0, 2).toString(), trackText);
+                QCOMPARE(list.value(1, 2).toString(), QStringLiteral("-"));
+                QCOMPARE(list.value(2, 2).toString(), QStringLiteral("-"));
+            } else {
+                QCOMPARE(list.value(0, 2), created(m_tagged));
+                QCOMPARE(list.value(3, 2), QVariant());
+                QCOMPARE(list.value(0, 1, TrackListModel::CellKindRole).toInt(), int(TrackListModel::DatePreviewCellKind));
+            }
+            // Drawing rows of unreadable files is harmless.
+            QVERIFY(!list.shot().isNull());
+        }
+
+        // Nothing is cached: a file changed on disk shows its new date at once.
+        ListFixture smd(0);
+        smd.view.setFiles(files);
+        const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
+        QVERIFY(FileDates::setModificationDate(m_untagged, later));
+        smd.view.reloadData();
+        QCOMPARE(smd.value(1, 1).toDateTime(), later.toDateTime());
+    }
+
+    void previewsFollowTheChosenDate()
+    {
+        ListFixture list(0);
+        list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
+        QCOMPARE(list.value(0, 1, TrackListModel::PreviewRole), QVariant()); // no date chosen yet
+        const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
+        list.view.setToDate(chosen);
+        const QDateTime title = list.value(0, 1).toDateTime();
+        for (int row : {0, 1})
+            QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen);
+        list.view.setPreviewDate(chosen.addDays(1));
+        list.view.reloadData();
+        for (int row : {0, 1})
+            QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen.addDays(1));
+        QCOMPARE(list.value(0, 1).toDateTime(), title);
+        QCOMPARE(SimpleTextCell::text(list.value(0, 1, TrackListModel::PreviewRole)),
+                 trackListDateText(chosen.addDays(1)));
+
+        // CCD previews the creation date of the same file.
+        ListFixture ccd(1);
+        ccd.view.setFiles({QUrl::fromLocalFile(m_tagged)});
+        QCOMPARE(ccd.value(0, 1, TrackListModel::PreviewRole), created(m_tagged));
+
+        // Dates in the user's locale, to the second.
+        const QString text = trackListDateText(chosen);
+        QVERIFY2(text != trackListDateText(chosen.addSecs(1)), qPrintable(text));
+        QVERIFY(text.contains(QLocale().toString(chosen.date(), QLocale::ShortFormat)));
+    }
+
+    void trackListsShowNamesArtistsPlaysAndStars()
+    {
+        const QList<TrackObject> tracks{
+            TrackObject::initWithName("Song", "Singer", QUrl::fromLocalFile(m_tagged), 7, 60),
+            TrackObject::initWithName("Other", "Band", QUrl::fromLocalFile(m_untagged), -3, 99),
+            TrackObject::initWithName("Quiet", "", QUrl(), 0, 0),
+            TrackObject::initWithName("Top", "", QUrl(), 0, 100),
+            TrackObject::initWithName("Almost", "", QUrl(), 0, 19),
+        };
+        ListFixture plays(3);
+        plays.view.setTracks(tracks);
+        QCOMPARE(plays.value(0, 0).toString(), QStringLiteral("Song"));
+        QCOMPARE(plays.value(0, 1).toString(), QStringLiteral("Singer"));
+        QCOMPARE(plays.value(0, 2).toInt(), 7);
+        QCOMPARE(SimpleTextCell::text(plays.value(1, 2)), QStringLiteral("-3"));
+
+        LogCapture log;
+        ListFixture ratings(4);
+        ratings.view.setTracks(tracks);
+        QCOMPARE(ratings.value(1, 1).toString(), QStringLiteral("Band"));
+        const QList<int> stars{3, 4, 0, 5, 0};
+        for (int row = 0; row < stars.size(); ++row)
+            QCOMPARE(ratings.value(row, 2, TrackListModel::StarsRole).toInt(), stars.at(row));
+        QCOMPARE(ratings.value(0, 2, TrackListModel::CellKindRole).toInt(), int(TrackListModel::RatingCellKind));
+
+        // One log line per row built, not per repaint or selection change.
+        QVERIFY(QTest::qWaitForWindowExposed(&ratings.table));
+        QImage shot = ratings.shot();
+        QCOMPARE(log.take(), (QStringList{"rating:3", "rating:4", "rating:0", "rating:5", "rating:0"}));
+
+        // Three stars of five, lighter ones on a selected row, the separator kept.
+        const QRect cell = ratings.cell(0, 2);
+        const QImage normalStar = shot.copy(RatingCell::starRect(cell, 1));
+        QVERIFY(!allColour(shot, RatingCell::starRect(cell, 3), Utils::ColorBG()));
+        QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorBG()));
+        QVERIFY(allColour(shot, RatingCell::starRect(cell, 5), Utils::ColorBG()));
+        ratings.table.selectRow(0);
+        shot = ratings.shot();
+        QVERIFY(shot.copy(RatingCell::starRect(cell, 1)) != normalStar);
+        QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorSidebar()));
+        QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
+        ratings.table.clearSelection();
+        QCOMPARE(ratings.shot().copy(RatingCell::starRect(cell, 1)), normalStar);
+        QCOMPARE(log.take(), QStringList());
+
+        // The artwork is the application's own, not the drawn stand-in.
+        auto *ratingCell = qobject_cast<RatingCell *>(ratings.table.itemDelegateForColumn(2));
+        QVERIFY(ratingCell);
+        QCOMPARE(ratingCell->normalImage().toImage(), QPixmap(":/images/star.png").toImage());
+        QCOMPARE(ratingCell->lighterImage().toImage(), QPixmap(":/images/star_lighter.png").toImage());
+
+        // A reload of one row rebuilds that row only, with the new value.
+        TrackObject changed = ratings.view.tracks().at(1);
+        changed.rating = 20;
+        ratings.view.updateTrack(1, changed);
+        ratings.view.reloadRows({1}, 2);
+        ratings.shot();
+        QCOMPARE(log.take(), QStringList{"rating:1"});
+        QCOMPARE(ratingCell->builtStars(ratings.table.model()->index(1, 2))->visible, 1);
+        ratings.view.reloadData();
+        ratings.shot();
+        QCOMPARE(log.take().size(), 5);
+    }
+
+    void rowsDrawInRowColours()
+    {
+        ListFixture list(0);
+        list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
+        list.view.setToDate(QDateTime(QDate(2020, 2, 2), QTime(2, 2, 2)));
+        QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+        QCOMPARE(list.table.rowHeight(0), 30);
+        const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
+
+        const auto check = [&](bool selected) {
+            const QImage shot = list.shot();
+            const QColor fill = selected ? Utils::ColorSidebar() : Utils::ColorBG();
+            const QColor title = selected ? QColor(Qt::white) : Utils::ColorSidebar();
+            for (int column = 0; column < 3; ++column) {
+                const QRect cell = list.cell(0, column);
+                QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2).rgb(), fill.rgb());
+                QCOMPARE(shot.pixelColor(cell.right() - 2, cell.top() + 2).rgb(), fill.rgb());
+                // The separator runs along the whole bottom line of the row, and is one point high.
+                QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
+                QVERIFY(!allColour(shot, QRect(cell.left(), cell.bottom() - 1, cell.width(), 1), Utils::ColorBorder()));
+            }
+            QVERIFY(hasColour(shot, list.cell(0, 0), title));
+            QVERIFY(hasColour(shot, layout.title, title));
+            QVERIFY(selected || !hasColour(shot, layout.title, Utils::ColorPreview()));
+            QVERIFY(hasColour(shot, layout.preview, selected ? Utils::ColorPreviewLighter() : Utils::ColorPreview()));
+            QCOMPARE(hasColour(shot, layout.preview, Utils::ColorPreview(), 4), !selected);
+            // The row below keeps its own state.
+            QCOMPARE(shot.pixelColor(list.cell(1, 0).topLeft() + QPoint(2, 2)).rgb(), Utils::ColorBG().rgb());
+        };
+        check(false);
+        list.table.selectRow(0);
+        check(true);
+        list.table.clearSelection();
+        check(false);
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -109,196 +294,6 @@ private:
     QString m_untagged; // no track number
     QString m_text;     // not audio
 };
-
-void TestRowCells::initTestCase()
-{
-    Q_INIT_RESOURCE(resources);
-    QVERIFY(m_dir.isValid());
-    m_tagged = m_dir.filePath("07 Seventh.mp3");
-    m_untagged = m_dir.filePath("untagged.mp3");
-    m_text = m_dir.filePath("notes.mp3");
-    QVERIFY(AudioFiles::writeMp3(m_tagged, {"Seventh", "Artist", "Album", "7/12"}));
-    QVERIFY(AudioFiles::writeMp3(m_untagged, {"Untagged", "Artist", "Album", ""}));
-    QFile text(m_text);
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not sound at all\n") > 0);
-    text.close();
-    const FileTime past = FileTime::fromDateTime(QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC));
-    QVERIFY(FileDates::setModificationDate(m_tagged, past));
-}
-
-void TestRowCells::fileListsShowNamesDatesAndTrackNumbers()
-{
-    // A tagged file, an untagged one, one that is not audio, one that is gone.
-    const QList<QUrl> files{QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged),
-                            QUrl::fromLocalFile(m_text), QUrl::fromLocalFile(m_dir.filePath("gone.mp3"))};
-    const QString trackText = ID3Parser::getAudioFileTrackNumber(files.at(0));
-    QVERIFY(trackText != "-");
-
-    for (int action : {0, 1, 2, 5}) {
-        ListFixture list(action);
-        list.view.setFiles(files);
-        list.view.setToDate(QDateTime::currentDateTime());
-        QCOMPARE(list.value(0, 0).toString(), QStringLiteral("07 Seventh.mp3"));
-        QCOMPARE(list.value(3, 0).toString(), QStringLiteral("gone.mp3"));
-        if (action == 5) {
-            QCOMPARE(list.value(0, 1).toString(), trackText);
-            for (int row : {1, 2, 3})
-                QCOMPARE(list.value(row, 1).toString(), QStringLiteral("-"));
-            QCOMPARE(list.value(0, 2), created(m_tagged));
-            continue;
-        }
-        QCOMPARE(list.value(0, 1).toDateTime(), modified(m_tagged));
-        QCOMPARE(list.value(3, 1), QVariant());
-        if (action == 2) {
-            QCOMPARE(list.value(0, 2).toString(), trackText);
-            QCOMPARE(list.value(1, 2).toString(), QStringLiteral("-"));
-            QCOMPARE(list.value(2, 2).toString(), QStringLiteral("-"));
-        } else {
-            QCOMPARE(list.value(0, 2), created(m_tagged));
-            QCOMPARE(list.value(3, 2), QVariant());
-            QCOMPARE(list.value(0, 1, TrackListModel::CellKindRole).toInt(), int(TrackListModel::DatePreviewCellKind));
-        }
-        // Drawing rows of unreadable files is harmless.
-        QVERIFY(!list.shot().isNull());
-    }
-
-    // Nothing is cached: a file changed on disk shows its new date at once.
-    ListFixture smd(0);
-    smd.view.setFiles(files);
-    const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
-    QVERIFY(FileDates::setModificationDate(m_untagged, later));
-    smd.view.reloadData();
-    QCOMPARE(smd.value(1, 1).toDateTime(), later.toDateTime());
-}
-
-void TestRowCells::previewsFollowTheChosenDate()
-{
-    ListFixture list(0);
-    list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
-    QCOMPARE(list.value(0, 1, TrackListModel::PreviewRole), QVariant()); // no date chosen yet
-    const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
-    list.view.setToDate(chosen);
-    const QDateTime title = list.value(0, 1).toDateTime();
-    for (int row : {0, 1})
-        QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen);
-    list.view.setPreviewDate(chosen.addDays(1));
-    list.view.reloadData();
-    for (int row : {0, 1})
-        QCOMPARE(list.value(row, 1, TrackListModel::PreviewRole).toDateTime(), chosen.addDays(1));
-    QCOMPARE(list.value(0, 1).toDateTime(), title);
-    QCOMPARE(SimpleTextCell::text(list.value(0, 1, TrackListModel::PreviewRole)),
-             trackListDateText(chosen.addDays(1)));
-
-    // CCD previews the creation date of the same file.
-    ListFixture ccd(1);
-    ccd.view.setFiles({QUrl::fromLocalFile(m_tagged)});
-    QCOMPARE(ccd.value(0, 1, TrackListModel::PreviewRole), created(m_tagged));
-
-    // Dates in the user's locale, to the second.
-    const QString text = trackListDateText(chosen);
-    QVERIFY2(text != trackListDateText(chosen.addSecs(1)), qPrintable(text));
-    QVERIFY(text.contains(QLocale().toString(chosen.date(), QLocale::ShortFormat)));
-}
-
-void TestRowCells::trackListsShowNamesArtistsPlaysAndStars()
-{
-    const QList<TrackObject> tracks{
-        TrackObject::initWithName("Song", "Singer", QUrl::fromLocalFile(m_tagged), 7, 60),
-        TrackObject::initWithName("Other", "Band", QUrl::fromLocalFile(m_untagged), -3, 99),
-        TrackObject::initWithName("Quiet", "", QUrl(), 0, 0),
-        TrackObject::initWithName("Top", "", QUrl(), 0, 100),
-        TrackObject::initWithName("Almost", "", QUrl(), 0, 19),
-    };
-    ListFixture plays(3);
-    plays.view.setTracks(tracks);
-    QCOMPARE(plays.value(0, 0).toString(), QStringLiteral("Song"));
-    QCOMPARE(plays.value(0, 1).toString(), QStringLiteral("Singer"));
-    QCOMPARE(plays.value(0, 2).toInt(), 7);
-    QCOMPARE(SimpleTextCell::text(plays.value(1, 2)), QStringLiteral("-3"));
-
-    LogCapture log;
-    ListFixture ratings(4);
-    ratings.view.setTracks(tracks);
-    QCOMPARE(ratings.value(1, 1).toString(), QStringLiteral("Band"));
-    const QList<int> stars{3, 4, 0, 5, 0};
-    for (int row = 0; row < stars.size(); ++row)
-        QCOMPARE(ratings.value(row, 2, TrackListModel::StarsRole).toInt(), stars.at(row));
-    QCOMPARE(ratings.value(0, 2, TrackListModel::CellKindRole).toInt(), int(TrackListModel::RatingCellKind));
-
-    // One log line per row built, not per repaint or selection change.
-    QVERIFY(QTest::qWaitForWindowExposed(&ratings.table));
-    QImage shot = ratings.shot();
-    QCOMPARE(log.take(), (QStringList{"rating:3", "rating:4", "rating:0", "rating:5", "rating:0"}));
-
-    // Three stars of five, lighter ones on a selected row, the separator kept.
-    const QRect cell = ratings.cell(0, 2);
-    const QImage normalStar = shot.copy(RatingCell::starRect(cell, 1));
-    QVERIFY(!allColour(shot, RatingCell::starRect(cell, 3), Utils::ColorBG()));
-    QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorBG()));
-    QVERIFY(allColour(shot, RatingCell::starRect(cell, 5), Utils::ColorBG()));
-    ratings.table.selectRow(0);
-    shot = ratings.shot();
-    QVERIFY(shot.copy(RatingCell::starRect(cell, 1)) != normalStar);
-    QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorSidebar()));
-    QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
-    ratings.table.clearSelection();
-    QCOMPARE(ratings.shot().copy(RatingCell::starRect(cell, 1)), normalStar);
-    QCOMPARE(log.take(), QStringList());
-
-    // The artwork is the application's own, not the drawn stand-in.
-    auto *ratingCell = qobject_cast<RatingCell *>(ratings.table.itemDelegateForColumn(2));
-    QVERIFY(ratingCell);
-    QCOMPARE(ratingCell->normalImage().toImage(), QPixmap(":/images/star.png").toImage());
-    QCOMPARE(ratingCell->lighterImage().toImage(), QPixmap(":/images/star_lighter.png").toImage());
-
-    // A reload of one row rebuilds that row only, with the new value.
-    TrackObject changed = ratings.view.tracks().at(1);
-    changed.rating = 20;
-    ratings.view.updateTrack(1, changed);
-    ratings.view.reloadRows({1}, 2);
-    ratings.shot();
-    QCOMPARE(log.take(), QStringList{"rating:1"});
-    QCOMPARE(ratingCell->builtStars(ratings.table.model()->index(1, 2))->visible, 1);
-    ratings.view.reloadData();
-    ratings.shot();
-    QCOMPARE(log.take().size(), 5);
-}
-
-void TestRowCells::rowsDrawInRowColours()
-{
-    ListFixture list(0);
-    list.view.setFiles({QUrl::fromLocalFile(m_tagged), QUrl::fromLocalFile(m_untagged)});
-    list.view.setToDate(QDateTime(QDate(2020, 2, 2), QTime(2, 2, 2)));
-    QVERIFY(QTest::qWaitForWindowExposed(&list.table));
-    QCOMPARE(list.table.rowHeight(0), 30);
-    const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
-
-    const auto check = [&](bool selected) {
-        const QImage shot = list.shot();
-        const QColor fill = selected ? Utils::ColorSidebar() : Utils::ColorBG();
-        const QColor title = selected ? QColor(Qt::white) : Utils::ColorSidebar();
-        for (int column = 0; column < 3; ++column) {
-            const QRect cell = list.cell(0, column);
-            QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2).rgb(), fill.rgb());
-            QCOMPARE(shot.pixelColor(cell.right() - 2, cell.top() + 2).rgb(), fill.rgb());
-            // The separator runs along the whole bottom line of the row, and is one point high.
-            QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
-            QVERIFY(!allColour(shot, QRect(cell.left(), cell.bottom() - 1, cell.width(), 1), Utils::ColorBorder()));
-        }
-        QVERIFY(hasColour(shot, list.cell(0, 0), title));
-        QVERIFY(hasColour(shot, layout.title, title));
-        QVERIFY(selected || !hasColour(shot, layout.title, Utils::ColorPreview()));
-        QVERIFY(hasColour(shot, layout.preview, selected ? Utils::ColorPreviewLighter() : Utils::ColorPreview()));
-        QCOMPARE(hasColour(shot, layout.preview, Utils::ColorPreview(), 4), !selected);
-        // The row below keeps its own state.
-        QCOMPARE(shot.pixelColor(list.cell(1, 0).topLeft() + QPoint(2, 2)).rgb(), Utils::ColorBG().rgb());
-    };
-    check(false);
-    list.table.selectRow(0);
-    check(true);
-    list.table.clearSelection();
-    check(false);
-}
 
 QTEST_MAIN(TestRowCells)
 #include "tst_rowcells.moc"

@@ -24,6 +24,7 @@ struct OwnedList
         view.setDelegate(&owner);
         view.setCurrentAction(action);
     }
+
     RecordingOwner owner;
     DropView view;
 };
@@ -33,88 +34,83 @@ class TestSelection : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void noLibraryOrEmptySelectionListsNothing();
-    void dropListsTheSelectedTracks();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        LibraryProtocol::registerTypes();
+    }
+
+    void noLibraryOrEmptySelectionListsNothing()
+    {
+        for (bool running : {false, true}) {
+            if (running) {
+                QVERIFY(m_library.start());
+                m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                                              QDBusConnection::sessionBus());
+                QVERIFY(addTrack("Unselected", "1") > 0);
+                m_proxy->SetSelection({}).waitForFinished();
+            }
+            OwnedList list(running ? 4 : 3);
+            list.view.getSelection();
+            QVERIFY(list.view.tracks().isEmpty());
+            QVERIFY(list.owner.calls.isEmpty());
+        }
+    }
+
+    void dropListsTheSelectedTracks()
+    {
+        QVERIFY(m_proxy);
+        const qint64 first = addTrack("First", "1");
+        const qint64 second = addTrack("Second", "2");
+        QVERIFY(first > 0 && second > 0);
+        m_proxy->SetPlayedCount(first, 7).waitForFinished();
+        m_proxy->SetRating(second, 60).waitForFinished();
+        m_proxy->SetSelection({first, second}).waitForFinished();
+
+        OwnedList list(3);
+        QMimeData trigger; // its content is not read
+        trigger.setText("anything");
+        QVERIFY(list.view.takeDrop(&trigger));
+        QVERIFY(list.view.tracks().isEmpty()); // taken a tenth of a second later
+        QTRY_COMPARE_WITH_TIMEOUT(list.view.tracks().size(), 2, 5000);
+
+        const QList<TrackObject> tracks = list.view.tracks();
+        QCOMPARE(tracks.at(0).name, QStringLiteral("First"));
+        QCOMPARE(tracks.at(0).artist, QStringLiteral("The Artist"));
+        QCOMPARE(tracks.at(0).plays, 7);
+        QCOMPARE(tracks.at(0).playsNew, 7);
+        QCOMPARE(tracks.at(1).rating, 60);
+        QCOMPARE(tracks.at(1).location, QUrl::fromLocalFile(m_dir.filePath("Second.mp3")));
+        QCOMPARE(list.owner.calls, (QList<QList<QUrl>>{{tracks.at(0).location, tracks.at(1).location}}));
+        QCOMPARE(list.view.model()->index(0, 2).data().toInt(), 7);
+
+        // Taking the same selection again lists no track twice, but the owner
+        // still hears of it.
+        list.view.getSelection();
+        QCOMPARE(list.view.tracks().size(), 2);
+        QCOMPARE(list.owner.calls.size(), 2);
+
+        // A refused drop does not take the selection.
+        OwnedList refusing(4);
+        refusing.view.setAllowDrop(false);
+        QVERIFY(!refusing.view.takeDrop(&trigger));
+        QTest::qWait(200);
+        QVERIFY(refusing.view.tracks().isEmpty());
+    }
 
 private:
-    qint64 addTrack(const QString &name, const QString &track);
+    qint64 addTrack(const QString &name, const QString &track)
+    {
+        const QString path = m_dir.filePath(name + ".mp3");
+        if (!AudioFiles::writeMp3(path, {name, "The Artist", "The Album", track}))
+            return 0;
+        return m_proxy->Add({QUrl::fromLocalFile(path).toString()}, QString()).value();
+    }
+
     QTemporaryDir m_dir;
     LibraryProcess m_library;
     std::unique_ptr<MusicLibraryProxy> m_proxy;
 };
-
-void TestSelection::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    LibraryProtocol::registerTypes();
-}
-
-qint64 TestSelection::addTrack(const QString &name, const QString &track)
-{
-    const QString path = m_dir.filePath(name + ".mp3");
-    if (!AudioFiles::writeMp3(path, {name, "The Artist", "The Album", track}))
-        return 0;
-    return m_proxy->Add({QUrl::fromLocalFile(path).toString()}, QString()).value();
-}
-
-void TestSelection::noLibraryOrEmptySelectionListsNothing()
-{
-    for (bool running : {false, true}) {
-        if (running) {
-            QVERIFY(m_library.start());
-            m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                                                          QDBusConnection::sessionBus());
-            QVERIFY(addTrack("Unselected", "1") > 0);
-            m_proxy->SetSelection({}).waitForFinished();
-        }
-        OwnedList list(running ? 4 : 3);
-        list.view.getSelection();
-        QVERIFY(list.view.tracks().isEmpty());
-        QVERIFY(list.owner.calls.isEmpty());
-    }
-}
-
-void TestSelection::dropListsTheSelectedTracks()
-{
-    QVERIFY(m_proxy);
-    const qint64 first = addTrack("First", "1");
-    const qint64 second = addTrack("Second", "2");
-    QVERIFY(first > 0 && second > 0);
-    m_proxy->SetPlayedCount(first, 7).waitForFinished();
-    m_proxy->SetRating(second, 60).waitForFinished();
-    m_proxy->SetSelection({first, second}).waitForFinished();
-
-    OwnedList list(3);
-    QMimeData trigger; // its content is not read
-    trigger.setText("anything");
-    QVERIFY(list.view.takeDrop(&trigger));
-    QVERIFY(list.view.tracks().isEmpty()); // taken a tenth of a second later
-    QTRY_COMPARE_WITH_TIMEOUT(list.view.tracks().size(), 2, 5000);
-
-    const QList<TrackObject> tracks = list.view.tracks();
-    QCOMPARE(tracks.at(0).name, QStringLiteral("First"));
-    QCOMPARE(tracks.at(0).artist, QStringLiteral("The Artist"));
-    QCOMPARE(tracks.at(0).plays, 7);
-    QCOMPARE(tracks.at(0).playsNew, 7);
-    QCOMPARE(tracks.at(1).rating, 60);
-    QCOMPARE(tracks.at(1).location, QUrl::fromLocalFile(m_dir.filePath("Second.mp3")));
-    QCOMPARE(list.owner.calls, (QList<QList<QUrl>>{{tracks.at(0).location, tracks.at(1).location}}));
-    QCOMPARE(list.view.model()->index(0, 2).data().toInt(), 7);
-
-    // Taking the same selection again lists no track twice, but the owner
-    // still hears of it.
-    list.view.getSelection();
-    QCOMPARE(list.view.tracks().size(), 2);
-    QCOMPARE(list.owner.calls.size(), 2);
-
-    // A refused drop does not take the selection.
-    OwnedList refusing(4);
-    refusing.view.setAllowDrop(false);
-    QVERIFY(!refusing.view.takeDrop(&trigger));
-    QTest::qWait(200);
-    QVERIFY(refusing.view.tracks().isEmpty());
-}
 
 QTEST_MAIN(TestSelection)
 #include "tst_selection.moc"
