@@ -59,28 +59,34 @@ private slots:
             QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
     }
 
+    // Each answer, the alert it brings, the button chosen there and what
+    // that opens; then the reused window checks again.
     void answers_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("newVersion");
+        QTest::addColumn<QString>("button"); // empty: Escape
         const QByteArray own = Utils::getVersionNumber().toUtf8();
-        QTest::newRow("equal") << 200 << own << false;
-        QTest::newRow("different") << 200 << QByteArray("9.9.9") << true;
-        QTest::newRow("trailing line break") << 200 << own + "\n" << false;
-        QTest::newRow("white space both ends") << 200 << " \t" + own + "\r\n" << false;
-        QTest::newRow("404 with a body") << 404 << QByteArray("<h1>Not Found</h1>") << false;
-        QTest::newRow("500 empty") << 500 << QByteArray() << false;
-        QTest::newRow("blank") << 200 << QByteArray("\n") << false;
+        QTest::newRow("equal") << 200 << own << false << "OK";
+        QTest::newRow("different, Yes") << 200 << QByteArray("9.9.9") << true << "Yes";
+        QTest::newRow("different, No") << 200 << QByteArray("9.9.9") << true << "No";
+        QTest::newRow("different, Escape") << 200 << QByteArray("9.9.9") << true << "";
+        QTest::newRow("trailing line break") << 200 << own + "\n" << false << "OK";
+        QTest::newRow("white space both ends") << 200 << " \t" + own + "\r\n" << false << "";
+        QTest::newRow("404 with a body") << 404 << QByteArray("<h1>Not Found</h1>") << false << "OK";
+        QTest::newRow("500 empty") << 500 << QByteArray() << false << "OK";
+        QTest::newRow("blank") << 200 << QByteArray("\n") << false << "OK";
         // At most 64 KiB is read; a longer answer is cut off, which is no answer.
-        QTest::newRow("64 KiB") << 200 << QByteArray(64 * 1024, 'v') << true;
-        QTest::newRow("64 KiB and one byte") << 200 << QByteArray(64 * 1024 + 1, 'v') << false;
+        QTest::newRow("64 KiB") << 200 << QByteArray(64 * 1024, 'v') << true << "No";
+        QTest::newRow("64 KiB and one byte") << 200 << QByteArray(64 * 1024 + 1, 'v') << false << "OK";
     }
     void answers()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(bool, newVersion);
+        QFETCH(QString, button);
         HttpTestServer server;
         server.status = status;
         server.body = body;
@@ -103,40 +109,17 @@ private slots:
         QVERIFY2(request.head.toLower().contains("\r\ncontent-type: application/x-www-form-urlencoded"),
                  request.head);
         QCOMPARE(request.body, QByteArray("key=quorvantel&product=melvora"));
-    }
 
-    void buttons_data()
-    {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("opensPage");
-        QTest::newRow("Yes") << QByteArray("2.0") << "Yes" << true;
-        QTest::newRow("No") << QByteArray("2.0") << "No" << false;
-        QTest::newRow("Escape") << QByteArray("2.0") << "" << false;
-        QTest::newRow("up to date OK") << Utils::getVersionNumber().toUtf8() << "OK" << false;
-    }
-    void buttons()
-    {
-        QFETCH(QByteArray, answer);
-        QFETCH(QString, button);
-        QFETCH(bool, opensPage);
-        HttpTestServer server;
-        server.body = answer;
-        UpdateWindowController controller;
-        controller.setServiceBaseUrl(server.baseUrl());
-        controller.showWindow();
-        QTRY_VERIFY(controller.alert());
         if (button.isEmpty())
-            QTest::keyClick(controller.alert(), Qt::Key_Escape);
-        for (QAbstractButton *chosen : controller.alert() ? controller.alert()->buttons()
-                                                          : QList<QAbstractButton *>{})
-            if (chosen->text().remove(u'&') == button)
-                chosen->click();
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            for (QAbstractButton *chosen : box->buttons())
+                if (chosen->text().remove(u'&') == button)
+                    chosen->click();
         QTRY_VERIFY(!controller.isVisible());
         QVERIFY(!controller.alert());
-        QCOMPARE(catcher.opened, opensPage ? QList<QUrl>{QUrl(Endpoints::productPage())} : QList<QUrl>{});
-
-        // The window is reused: the next check works the same way.
+        // Only "Yes" of the new-version alert opens the product page.
+        QCOMPARE(catcher.opened, button == "Yes" ? QList<QUrl>{QUrl(Endpoints::productPage())} : QList<QUrl>{});
         controller.showWindow();
         QTRY_VERIFY(controller.alert());
         QCOMPARE(server.requests.size(), 2);
