@@ -5,6 +5,7 @@
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
 #include <sys/stat.h>
@@ -21,6 +22,13 @@ QString firstValue(const TagLib::PropertyMap &properties, const char *key)
     if (it == properties.end() || it->second.isEmpty())
         return {};
     return fromTagLib(it->second.front());
+}
+
+// The names TagLib reads as MPEG audio.
+bool isMpegName(const QString &path)
+{
+    return path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)
+        || path.endsWith(QLatin1String(".mp2"), Qt::CaseInsensitive);
 }
 
 qint64 nanoseconds(const struct timespec &t)
@@ -42,16 +50,27 @@ std::optional<AudioFileInfo> AudioFileInfo::read(const QString &path)
     const auto stamp = stampOf(path);
     if (!stamp)
         return std::nullopt; // missing, a folder, a device...
-    TagLib::FileRef ref(QFile::encodeName(path).constData(), true, TagLib::AudioProperties::Fast);
-    if (ref.isNull() || !ref.file()->isValid())
-        return std::nullopt;
-    // TagLib happily "opens" a text file named .mp3; only a stream with a
-    // sample rate shows that real audio frames were found.
-    const TagLib::AudioProperties *audio = ref.audioProperties();
-    if (!audio || audio->sampleRate() <= 0)
-        return std::nullopt;
-
-    const TagLib::PropertyMap properties = ref.file()->properties();
+    const QByteArray fileName = QFile::encodeName(path);
+    TagLib::PropertyMap properties;
+    if (isMpegName(path)) {
+        // TagLib happily "opens" a text file named .mp3; only a valid first
+        // frame shows that there is audio in it. That is all its audio
+        // properties would prove, after also walking back from the end of the
+        // file for the last frame.
+        TagLib::MPEG::File file(fileName.constData(), false);
+        if (!file.isValid() || file.firstFrameOffset() < 0)
+            return std::nullopt;
+        properties = file.properties();
+    } else {
+        TagLib::FileRef ref(fileName.constData(), true, TagLib::AudioProperties::Fast);
+        if (ref.isNull() || !ref.file()->isValid())
+            return std::nullopt;
+        // Only a stream with a sample rate shows that audio was found.
+        const TagLib::AudioProperties *audio = ref.audioProperties();
+        if (!audio || audio->sampleRate() <= 0)
+            return std::nullopt;
+        properties = ref.file()->properties();
+    }
     AudioFileInfo info;
     info.name = firstValue(properties, "TITLE");
     if (info.name.isEmpty())

@@ -1,6 +1,7 @@
 // music-library: a small, real music library that answers the scripting
 // interface com.apple.iTunes.Library on the session bus.
 
+#include "LibraryProtocol.h"
 #include "LibraryScripting.h"
 #include "LibraryWindow.h"
 #include "MusicLibrary.h"
@@ -9,8 +10,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -35,6 +38,35 @@ QString defaultDatabasePath()
         + QStringLiteral("/music-library/Library.sqlite");
 }
 
+// The library's objects, made, used and destroyed in one thread.
+struct LibraryParts
+{
+    // The models read the store as they are made, so it opens first.
+    explicit LibraryParts(std::unique_ptr<TrackStore> opened) : storage(std::move(opened)) {}
+    std::unique_ptr<TrackStore> storage;
+    TrackStore &store = *storage;
+    MusicLibrary library{&store};
+    LibraryScripting scripting{&library};
+
+    static std::unique_ptr<LibraryParts> open(const QString &database, QString *error)
+    {
+        auto store = std::make_unique<TrackStore>();
+        if (!store->open(database, error))
+            return nullptr;
+        return std::make_unique<LibraryParts>(std::move(store));
+    }
+};
+
+// Runs fn in context's thread and waits for it.
+template <typename Fn>
+void runIn(QObject *context, Fn fn)
+{
+    if (context->thread() == QThread::currentThread())
+        fn();
+    else
+        QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
+}
+
 QList<QUrl> folderUrls(const QStringList &folders)
 {
     QList<QUrl> urls;
@@ -51,6 +83,9 @@ int main(int argc, char **argv)
         // A headless library serves one parent (a test, a benchmark): it must
         // not outlive it.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // Every scripting call wakes this thread once; Qt's own event loop
+        // wakes faster than the GLib one, and without a window nothing needs GLib.
+        qputenv("QT_NO_GLIB", "1");
     }
     std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv)
                                                    : new QApplication(argc, argv));
@@ -71,20 +106,43 @@ int main(int argc, char **argv)
     parser.addOptions({databaseOption, headlessOption, importOption, importIfEmptyOption});
     parser.process(*app);
 
-    TrackStore store;
+    // A headless library does its work in the thread that reads the bus:
+    // each call then runs and is answered where it arrives, instead of
+    // travelling to the main thread and back, which costs more than most
+    // calls do. A window needs its models in the main thread, so a windowed
+    // library keeps everything there.
+    QObject *home = app.get();
+    if (headless && QDBusConnection::sessionBus().isConnected()) {
+        if (QObject *busInterface = QDBusConnection::sessionBus().interface())
+            home = busInterface;
+    }
+
+    std::unique_ptr<LibraryParts> parts;
     QString error;
-    if (!store.open(parser.value(databaseOption), &error)) {
+    runIn(home, [&] { parts = LibraryParts::open(parser.value(databaseOption), &error); });
+    if (!parts) {
         std::fprintf(stderr, "music-library: %s\n", qPrintable(error));
         return 1;
     }
-    MusicLibrary library(&store);
-    if (store.tracks().isEmpty())
-        library.addPaths(folderUrls(parser.values(importIfEmptyOption)));
-    library.addPaths(folderUrls(parser.values(importOption)));
+    const auto closeParts = [&] {
+        // Taken off the bus first, and told so: Qt would forget the object
+        // as it is destroyed by waiting on the bus thread, which is where a
+        // headless library destroys it.
+        QDBusConnection::sessionBus().unregisterObject(QString::fromLatin1(LibraryProtocol::objectPath));
+        runIn(home, [&] {
+            QObject::disconnect(&parts->scripting, &QObject::destroyed, nullptr, nullptr);
+            parts.reset();
+        });
+    };
+    runIn(home, [&] {
+        if (parts->store.tracks().isEmpty())
+            parts->library.addPaths(folderUrls(parser.values(importIfEmptyOption)));
+        parts->library.addPaths(folderUrls(parser.values(importOption)));
+    });
 
-    LibraryScripting scripting(&library);
-    if (!scripting.publish(&error)) {
+    if (!parts->scripting.publish(&error)) {
         std::fprintf(stderr, "music-library: %s\n", qPrintable(error));
+        closeParts();
         return 3;
     }
 
@@ -99,8 +157,11 @@ int main(int argc, char **argv)
 
     std::unique_ptr<LibraryWindow> window;
     if (!headless) {
-        window = std::make_unique<LibraryWindow>(&library);
+        window = std::make_unique<LibraryWindow>(&parts->library);
         window->show();
     }
-    return app->exec();
+    const int status = app->exec();
+    window.reset();
+    closeParts();
+    return status;
 }

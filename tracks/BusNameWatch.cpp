@@ -1,8 +1,8 @@
 #include "BusNameWatch.h"
+#include "BusCall.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QHash>
 #include <QMutex>
@@ -82,14 +82,9 @@ void subscribe(QObject *hub, const QString &service, const std::shared_ptr<NameS
 
 bool BusNameWatch::queryHasOwner(const QString &service)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    message << service;
-    message.setAutoStartService(false);
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, queryTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-        && reply.arguments().constFirst().toBool();
+    BusCall call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner");
+    call << service;
+    return call.call(queryTimeoutMs) && call.boolResult().value_or(false);
 }
 
 std::optional<bool> BusNameWatch::hasOwner(const QString &service)

@@ -1,10 +1,10 @@
 #include "ITunesApplication.h"
+#include "BusCall.h"
 #include "BusNameWatch.h"
 #include "LibraryProtocol.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,33 +12,9 @@
 #include <QThread>
 
 namespace {
-QDBusMessage callLibrary(const QString &service, const char *method, const QVariantList &arguments = {})
+BusCall libraryCall(const QString &service, const char *method)
 {
-    LibraryProtocol::registerTypes();
-    QDBusMessage message = QDBusMessage::createMethodCall(service, QString::fromLatin1(LibraryProtocol::objectPath),
-                                                          QString::fromLatin1(LibraryProtocol::interfaceName),
-                                                          QString::fromLatin1(method));
-    message.setArguments(arguments);
-    // A plain call to an activatable name would start the library; only
-    // run() may do that.
-    message.setAutoStartService(false);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, ITunesApplication::callTimeoutMs);
-}
-
-// The first answer value, or an invalid QVariant when the call failed.
-QVariant firstResult(const QDBusMessage &reply)
-{
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().constFirst();
-}
-
-QList<QVariantMap> recordList(const QDBusMessage &reply)
-{
-    const QVariant value = firstResult(reply);
-    if (!value.canConvert<QDBusArgument>())
-        return {};
-    return qdbus_cast<QList<QVariantMap>>(value.value<QDBusArgument>());
+    return BusCall(service.toUtf8().constData(), LibraryProtocol::objectPath, LibraryProtocol::interfaceName, method);
 }
 
 ITunesTrack::Properties propertiesOf(const QVariantMap &record)
@@ -77,7 +53,11 @@ ITunesTrack::Properties ITunesTrack::fetch() const
         return *m_cache;
     if (!isValid())
         return {};
-    const QList<QVariantMap> records = recordList(callLibrary(m_service, "Tracks", {QVariant::fromValue(QList<qlonglong>{m_id})}));
+    BusCall call = libraryCall(m_service, "Tracks");
+    call << QList<qint64>{m_id};
+    if (!call.call(ITunesApplication::callTimeoutMs))
+        return {};
+    const QList<QVariantMap> records = call.recordsResult();
     return records.isEmpty() ? Properties() : propertiesOf(records.constFirst());
 }
 
@@ -93,9 +73,11 @@ void ITunesTrack::setPlayedCount(int count)
 {
     if (!isValid())
         return;
-    const QVariant stored = firstResult(callLibrary(m_service, "SetPlayedCount", {m_id, count}));
-    if (m_cache && stored.isValid() && stored.toInt() >= 0)
-        m_cache->playedCount = stored.toInt();
+    BusCall call = libraryCall(m_service, "SetPlayedCount");
+    call << m_id << count;
+    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    if (m_cache && stored && *stored >= 0)
+        m_cache->playedCount = *stored;
     else if (m_cache)
         m_cache.reset(); // unknown outcome: ask again next time
 }
@@ -104,9 +86,11 @@ void ITunesTrack::setRating(int rating)
 {
     if (!isValid())
         return;
-    const QVariant stored = firstResult(callLibrary(m_service, "SetRating", {m_id, rating}));
-    if (m_cache && stored.isValid() && stored.toInt() >= 0)
-        m_cache->rating = stored.toInt();
+    BusCall call = libraryCall(m_service, "SetRating");
+    call << m_id << rating;
+    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    if (m_cache && stored && *stored >= 0)
+        m_cache->rating = *stored;
     else if (m_cache)
         m_cache.reset();
 }
@@ -115,14 +99,19 @@ void ITunesTrack::refresh()
 {
     if (!isValid())
         return;
-    callLibrary(m_service, "Refresh", {m_id});
+    BusCall call = libraryCall(m_service, "Refresh");
+    call << m_id;
+    call.call(ITunesApplication::callTimeoutMs);
     m_cache.reset();
 }
 
 void ITunesTrack::reveal()
 {
-    if (isValid())
-        callLibrary(m_service, "Reveal", {m_id});
+    if (!isValid())
+        return;
+    BusCall call = libraryCall(m_service, "Reveal");
+    call << m_id;
+    call.call(ITunesApplication::callTimeoutMs);
 }
 
 void ITunesTrack::setFetchedProperties(const Properties &properties)
@@ -135,7 +124,8 @@ void ITunesTrack::setFetchedProperties(const Properties &properties)
 QList<ITunesTrack> ITunesSelection::get() const
 {
     QList<ITunesTrack> tracks;
-    const QList<QVariantMap> records = recordList(callLibrary(m_service, "SelectedTracks"));
+    BusCall call = libraryCall(m_service, "SelectedTracks");
+    const QList<QVariantMap> records = call.call(ITunesApplication::callTimeoutMs) ? call.recordsResult() : QList<QVariantMap>();
     tracks.reserve(records.size());
     for (const QVariantMap &record : records) {
         const qint64 id = record.value(QString::fromLatin1(LibraryProtocol::Key::id)).toLongLong();
@@ -192,8 +182,10 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
     urls.reserve(files.size());
     for (const QUrl &file : files)
         urls.append(file.toString(QUrl::FullyEncoded));
-    const QVariant id = firstResult(callLibrary(m_service, "Add", {urls, to}));
-    if (!id.isValid() || id.toLongLong() <= 0)
+    BusCall call = libraryCall(m_service, "Add");
+    call << urls << to;
+    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+    if (!id || *id <= 0)
         return {};
-    return ITunesTrack(m_service, id.toLongLong());
+    return ITunesTrack(m_service, *id);
 }

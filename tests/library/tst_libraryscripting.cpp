@@ -8,11 +8,13 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 #include <QtConcurrent>
 
@@ -69,6 +71,30 @@ struct PidGuard
         }
     }
 };
+
+// A stop signal stops a process's threads one after the other, and a thread
+// that reads the bus may still answer a call until it is its turn.
+bool waitUntilStopped(pid_t pid)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000) {
+        bool allStopped = true;
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+            // The state follows the command name in parentheses: "pid (name) T ...".
+            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            const qsizetype close = line.lastIndexOf(')');
+            if (close < 0 || line.mid(close + 2, 1) != "T")
+                allStopped = false;
+        }
+        if (allStopped)
+            return true;
+        QThread::msleep(2);
+    }
+    return false;
+}
 
 qint64 ownerPid()
 {
@@ -332,6 +358,7 @@ private slots:
 
         // Hung: the call gives up at the timeout, not later.
         ::kill(pid, SIGSTOP);
+        QVERIFY(waitUntilStopped(pid));
         QElapsedTimer clock;
         clock.start();
         ITunesTrack fresh(service, track.persistentId());

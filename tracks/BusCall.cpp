@@ -1,0 +1,286 @@
+#include "BusCall.h"
+
+#include <dbus/dbus.h>
+
+#include <cstdlib>
+
+namespace {
+// The calling thread's own connection to the session bus. Thread-local
+// because libdbus hands a blocking call's answer to whichever thread waits on
+// the connection; one connection per thread keeps each thread's calls off the
+// others' path. Closed when the thread ends; reopened when the bus dropped it.
+class ThreadConnection
+{
+public:
+    ~ThreadConnection() { drop(); }
+
+    DBusConnection *get(int timeoutMs)
+    {
+        if (m_connection && !dbus_connection_get_is_connected(m_connection))
+            drop();
+        if (!m_connection)
+            m_connection = open(timeoutMs);
+        return m_connection;
+    }
+
+    // Nothing but answers to our own calls is wanted here (the bus greets a
+    // new connection with a signal); drop whatever else queued up.
+    void discardIncoming()
+    {
+        while (DBusMessage *message = dbus_connection_pop_message(m_connection))
+            dbus_message_unref(message);
+    }
+
+private:
+    static DBusConnection *open(int timeoutMs)
+    {
+        DBusError error;
+        dbus_error_init(&error);
+        const char *address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        DBusConnection *connection = nullptr;
+        if (!address || !*address) {
+            // The way Qt D-Bus finds a session bus without an address.
+            connection = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
+        } else if ((connection = dbus_connection_open_private(address, &error))) {
+            // Register with the bus ourselves: dbus_bus_register() would wait
+            // for the bus for up to 25 s.
+            DBusMessage *hello = dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS,
+                                                              DBUS_INTERFACE_DBUS, "Hello");
+            DBusMessage *reply = hello ? dbus_connection_send_with_reply_and_block(connection, hello, timeoutMs, &error)
+                                       : nullptr;
+            if (hello)
+                dbus_message_unref(hello);
+            if (reply) {
+                dbus_message_unref(reply);
+            } else {
+                dbus_connection_close(connection);
+                dbus_connection_unref(connection);
+                connection = nullptr;
+            }
+        }
+        dbus_error_free(&error);
+        if (connection)
+            dbus_connection_set_exit_on_disconnect(connection, FALSE);
+        return connection;
+    }
+
+    void drop()
+    {
+        if (!m_connection)
+            return;
+        dbus_connection_close(m_connection);
+        dbus_connection_unref(m_connection);
+        m_connection = nullptr;
+    }
+
+    DBusConnection *m_connection = nullptr;
+};
+
+thread_local ThreadConnection t_connection;
+
+// libdbus treats malformed text as a caller's bug and aborts the process by
+// default, so text is checked before it is handed over.
+bool validText(const QByteArray &utf8)
+{
+    return dbus_validate_utf8(utf8.constData(), nullptr);
+}
+
+QVariant basicValue(DBusMessageIter *it)
+{
+    switch (dbus_message_iter_get_arg_type(it)) {
+    case DBUS_TYPE_STRING: {
+        const char *text = nullptr;
+        dbus_message_iter_get_basic(it, &text);
+        return QString::fromUtf8(text);
+    }
+    case DBUS_TYPE_INT64: {
+        dbus_int64_t value = 0;
+        dbus_message_iter_get_basic(it, &value);
+        return qlonglong(value);
+    }
+    case DBUS_TYPE_INT32: {
+        dbus_int32_t value = 0;
+        dbus_message_iter_get_basic(it, &value);
+        return int(value);
+    }
+    case DBUS_TYPE_BOOLEAN: {
+        dbus_bool_t value = FALSE;
+        dbus_message_iter_get_basic(it, &value);
+        return bool(value);
+    }
+    default:
+        return {};
+    }
+}
+} // namespace
+
+BusCall::BusCall(const char *service, const char *path, const char *interface, const char *method)
+{
+    if (!dbus_validate_bus_name(service, nullptr))
+        return;
+    m_message = dbus_message_new_method_call(service, path, interface, method);
+    if (m_message)
+        dbus_message_set_auto_start(m_message, FALSE); // only an explicit launch may start a service
+}
+
+BusCall::~BusCall()
+{
+    if (m_message)
+        dbus_message_unref(m_message);
+    if (m_reply)
+        dbus_message_unref(m_reply);
+}
+
+void BusCall::appendBasic(int type, const void *value)
+{
+    if (!m_message || !dbus_message_append_args(m_message, type, value, DBUS_TYPE_INVALID))
+        m_ok = false;
+}
+
+BusCall &BusCall::operator<<(qint64 value)
+{
+    const dbus_int64_t v = value;
+    appendBasic(DBUS_TYPE_INT64, &v);
+    return *this;
+}
+
+BusCall &BusCall::operator<<(int value)
+{
+    const dbus_int32_t v = value;
+    appendBasic(DBUS_TYPE_INT32, &v);
+    return *this;
+}
+
+BusCall &BusCall::operator<<(const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    const char *text = utf8.constData();
+    if (validText(utf8))
+        appendBasic(DBUS_TYPE_STRING, &text);
+    else
+        m_ok = false;
+    return *this;
+}
+
+BusCall &BusCall::operator<<(const QStringList &values)
+{
+    DBusMessageIter it, array;
+    if (!m_message)
+        return *this;
+    dbus_message_iter_init_append(m_message, &it);
+    if (!dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, DBUS_TYPE_STRING_AS_STRING, &array)) {
+        m_ok = false;
+        return *this;
+    }
+    for (const QString &value : values) {
+        const QByteArray utf8 = value.toUtf8();
+        const char *text = utf8.constData();
+        if (!validText(utf8) || !dbus_message_iter_append_basic(&array, DBUS_TYPE_STRING, &text)) {
+            m_ok = false;
+            dbus_message_iter_abandon_container(&it, &array);
+            return *this;
+        }
+    }
+    if (!dbus_message_iter_close_container(&it, &array))
+        m_ok = false;
+    return *this;
+}
+
+BusCall &BusCall::operator<<(const QList<qint64> &values)
+{
+    DBusMessageIter it, array;
+    if (!m_message)
+        return *this;
+    dbus_message_iter_init_append(m_message, &it);
+    if (!dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, DBUS_TYPE_INT64_AS_STRING, &array)) {
+        m_ok = false;
+        return *this;
+    }
+    for (qint64 value : values) {
+        const dbus_int64_t v = value;
+        if (!dbus_message_iter_append_basic(&array, DBUS_TYPE_INT64, &v)) {
+            m_ok = false;
+            dbus_message_iter_abandon_container(&it, &array);
+            return *this;
+        }
+    }
+    if (!dbus_message_iter_close_container(&it, &array))
+        m_ok = false;
+    return *this;
+}
+
+bool BusCall::call(int timeoutMs)
+{
+    if (!m_message || !m_ok || m_reply)
+        return false;
+    DBusConnection *connection = t_connection.get(timeoutMs);
+    if (!connection)
+        return false;
+    DBusError error;
+    dbus_error_init(&error);
+    m_reply = dbus_connection_send_with_reply_and_block(connection, m_message, timeoutMs, &error);
+    dbus_error_free(&error);
+    t_connection.discardIncoming();
+    // An error answer arrives as a NULL reply with the error set.
+    return m_reply != nullptr;
+}
+
+std::optional<qint64> BusCall::int64Result() const
+{
+    DBusMessageIter it;
+    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_INT64)
+        return std::nullopt;
+    dbus_int64_t value = 0;
+    dbus_message_iter_get_basic(&it, &value);
+    return qint64(value);
+}
+
+std::optional<int> BusCall::intResult() const
+{
+    DBusMessageIter it;
+    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_INT32)
+        return std::nullopt;
+    dbus_int32_t value = 0;
+    dbus_message_iter_get_basic(&it, &value);
+    return int(value);
+}
+
+std::optional<bool> BusCall::boolResult() const
+{
+    DBusMessageIter it;
+    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_BOOLEAN)
+        return std::nullopt;
+    dbus_bool_t value = FALSE;
+    dbus_message_iter_get_basic(&it, &value);
+    return bool(value);
+}
+
+QList<QVariantMap> BusCall::recordsResult() const
+{
+    QList<QVariantMap> records;
+    DBusMessageIter it, list;
+    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_ARRAY
+        || dbus_message_iter_get_element_type(&it) != DBUS_TYPE_ARRAY)
+        return records;
+    dbus_message_iter_recurse(&it, &list);
+    for (; dbus_message_iter_get_arg_type(&list) == DBUS_TYPE_ARRAY; dbus_message_iter_next(&list)) {
+        QVariantMap record;
+        DBusMessageIter entries;
+        dbus_message_iter_recurse(&list, &entries);
+        for (; dbus_message_iter_get_arg_type(&entries) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&entries)) {
+            DBusMessageIter entry, variant;
+            dbus_message_iter_recurse(&entries, &entry);
+            if (dbus_message_iter_get_arg_type(&entry) != DBUS_TYPE_STRING)
+                continue;
+            const QString key = basicValue(&entry).toString();
+            if (!dbus_message_iter_next(&entry) || dbus_message_iter_get_arg_type(&entry) != DBUS_TYPE_VARIANT)
+                continue;
+            dbus_message_iter_recurse(&entry, &variant);
+            const QVariant value = basicValue(&variant);
+            if (value.isValid())
+                record.insert(key, value);
+        }
+        records.append(record);
+    }
+    return records;
+}

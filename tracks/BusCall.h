@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <optional>
+
+struct DBusMessage;
+
+// One synchronous method call on the session bus, made on the calling
+// thread's own bus connection. The bridge's calls are short and many (a run
+// makes three per file); Qt D-Bus would hand each of them to its bus thread
+// and back, which costs more than the call itself. A private connection per
+// thread lets the calling thread write the call and read the answer itself.
+//
+// Calls never start an activatable service and never wait longer than the
+// timeout given to call(); any failure reads as "no result".
+class BusCall
+{
+public:
+    BusCall(const char *service, const char *path, const char *interface, const char *method);
+    ~BusCall();
+    BusCall(const BusCall &) = delete;
+    BusCall &operator=(const BusCall &) = delete;
+
+    BusCall &operator<<(qint64 value);
+    BusCall &operator<<(int value);
+    BusCall &operator<<(const QString &value);
+    BusCall &operator<<(const QStringList &values);
+    BusCall &operator<<(const QList<qint64> &values);
+
+    // Sends the call and waits for the answer; false when there is no
+    // (non-error) answer within timeoutMs.
+    bool call(int timeoutMs);
+
+    // The first answer value, when the call succeeded and it has that type.
+    std::optional<qint64> int64Result() const;
+    std::optional<int> intResult() const;
+    std::optional<bool> boolResult() const;
+    // An aa{sv} answer: strings, integers and booleans; other values are left out.
+    QList<QVariantMap> recordsResult() const;
+
+private:
+    void appendBasic(int type, const void *value);
+
+    DBusMessage *m_message = nullptr;
+    DBusMessage *m_reply = nullptr;
+    bool m_ok = true; // false once an argument could not be appended
+};
