@@ -6,6 +6,7 @@
 #include "AudioFiles.h"
 #include "DropView.h"
 #include "FileDates.h"
+#include "ModificationDates.h"
 #include "ModificationViewController.h"
 
 #include <QAbstractButton>
@@ -25,28 +26,25 @@ struct ModificationFixture
     QTemporaryDir dir;
     std::unique_ptr<ModificationViewController> tool;
 
-    ModificationFixture()
+    ModificationFixture() : tool(std::make_unique<ModificationViewController>())
     {
-        tool = std::make_unique<ModificationViewController>();
         tool->resize(711, 520);
         tool->show();
         tool->activateWindow();
         (void)QTest::qWaitForWindowExposed(tool.get());
     }
 
-    template<typename T>
-    T *child(const char *name) const
-    {
-        return tool->findChild<T *>(QString::fromLatin1(name));
-    }
+    template<typename T = QAbstractButton>
+    T *child(const char *name) const { return tool->findChild<T *>(QString::fromLatin1(name)); }
     QStackedWidget *pages() const { return child<QStackedWidget>("tabView"); }
+    void click(const char *button) const { QTest::mouseClick(child(button), Qt::LeftButton); }
+    QList<QUrl> listed(int action) const { return tool->dropView(action)->files(); }
 
     // Chooses an action in the list with a mouse click.
     void choose(int action) const
     {
         auto *list = child<QListView>("tableView");
-        const QRect row = list->visualRect(list->model()->index(action, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(action, 0)).center());
     }
 
     // A tagged MP3 in the temporary folder.
@@ -78,12 +76,22 @@ struct ModificationFixture
     bool runAndWait(int action) const
     {
         QSignalSpy finished(tool.get(), &ModificationViewController::runFinished);
-        const char *names[] = {"setButtonSMD", "setButtonCCD", "setButtonTN"};
-        QTest::mouseClick(child<QAbstractButton>(names[action]), Qt::LeftButton);
-        if (!finished.wait(20000))
-            return false;
-        return finished.first().first().toInt() == action;
+        click(action == 0 ? "setButtonSMD" : action == 1 ? "setButtonCCD" : "setButtonTN");
+        return finished.wait(20000) && finished.first().first().toInt() == action;
     }
 
     static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url.toLocalFile()).value_or(FileTime{-1, 0}); }
+    static bool setModified(const QUrl &url, const QDateTime &moment)
+    {
+        return FileDates::setModificationDate(url.toLocalFile(), FileTime::fromDateTime(moment));
+    }
+    // The base of a Sort by Track Number run over these files, from their
+    // birth times as the file system reports them.
+    static qint64 trackNumberBase(const QList<QUrl> &files)
+    {
+        QList<std::optional<FileTime>> births;
+        for (const QUrl &file : files)
+            births << FileDates::creationDate(file.toLocalFile());
+        return ModificationDates::baseSeconds(ModificationDates::latest(births));
+    }
 };
