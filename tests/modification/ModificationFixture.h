@@ -5,12 +5,10 @@
 
 #include "AudioFiles.h"
 #include "DropView.h"
-#include "FileDates.h"
 #include "ModificationDates.h"
 #include "ModificationViewController.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QListView>
 #include <QMimeData>
 #include <QSignalSpy>
