@@ -44,7 +44,7 @@ private slots:
         QCOMPARE(ModificationDates::compose(day, time).toMSecsSinceEpoch(), utc.toMSecsSinceEpoch());
     }
 
-    void latestBirthTimeGivesTheBase()
+    void trackNumberBaseAndDates()
     {
         const FileTime early{1364810000, 0};
         const FileTime late{1364810400, 700'000'000}; // 2013-04-01 10:00:00.7 UTC
@@ -55,10 +55,8 @@ private slots:
         // Before 1970 a fraction is cut toward zero too: -0.5 s gives 0, -1.25 s gives -1.
         QCOMPARE(baseSeconds(FileTime{-1, 500'000'000}), qint64(0));
         QCOMPARE(baseSeconds(FileTime{-2, 750'000'000}), qint64(-1));
-    }
 
-    void trackNumberDatesPast32BitTime()
-    {
+        // The dates from a base past the end of 32-bit time go on, never wrap to before 1970.
         const qint64 last32 = std::numeric_limits<qint32>::max(); // 2038-01-19 03:14:07 UTC
         QCOMPARE(trackNumberSeconds(last32 - 1, 5, 0, true), last32 + 4);
         QCOMPARE(trackNumberSeconds(last32 - 1, 5, 4, false), last32 + 3);
