@@ -74,6 +74,10 @@ bool TrackStore::open(const QString &path, QString *error)
         return fail(m_db.lastError().text());
 
     QSqlQuery pragma(m_db);
+    // The library is the file's only user while it runs. Holding the lock
+    // for good spares every transaction its lock calls, and WAL then keeps its
+    // index in memory instead of a shared file.
+    pragma.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
     // WAL: a commit is one append to the log, and the log is replayed after a
     // crash. NORMAL syncs at checkpoints only; that loses nothing when the
     // process dies, because committed pages are already in the OS's hands.

@@ -436,6 +436,33 @@ private slots:
         QCOMPARE(trackCount(), ids.size());
     }
 
+    void oddInputAndShortLivedThreadsAreSafe()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        const QUrl url = QUrl::fromLocalFile(tagged(QStringLiteral("Odd")));
+        // What the bus cannot carry or route gives no result; it must not end
+        // the process (the bus library aborts on malformed text and names).
+        const ITunesApplication nameless = ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("not a name!"));
+        QVERIFY(!nameless.isRunning());
+        QVERIFY(!nameless.add({url}).isValid());
+        QCOMPARE(ITunesTrack(QStringLiteral(".bad..name"), 1).name(), QString());
+        iTunes().add({url}, QString(QChar(0xD800)) + QStringLiteral("list"));
+        const ITunesTrack track = iTunes().add({url});
+        QVERIFY(track.isValid());
+
+        // Every thread that calls gets its own bus connection; a thread that
+        // ends must take it along.
+        const qsizetype filesBefore = QDir(QStringLiteral("/proc/self/fd")).count();
+        int answered = 0;
+        for (int i = 0; i < 30; ++i) {
+            std::thread([&] { answered += ITunesTrack(service, track.persistentId()).name() == QLatin1String("Odd"); })
+                .join();
+        }
+        QCOMPARE(answered, 30);
+        QVERIFY(QDir(QStringLiteral("/proc/self/fd")).count() <= filesBefore + 2);
+    }
+
     void bridgeServesManyThreadsAtOnce()
     {
         LibraryProcess library;
