@@ -9,6 +9,7 @@
 #include "Scenario.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -86,6 +87,11 @@ int bridgeRoundtrip(const QStringList &args)
                        {QStringLiteral("refresh_median_ms"), quantile(refreshes, 0.5)},
                        {QStringLiteral("reveal_median_ms"), quantile(reveals, 0.5)},
                        {QStringLiteral("bus_roundtrip_median_ms"), quantile(bus, 0.5)}};
+    // The calls hop between three processes; on a busy machine each hop waits
+    // longer, so the figures need the load they were taken under.
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    if (loadavg.open(QIODevice::ReadOnly))
+        result.insert(QStringLiteral("load1"), loadavg.readLine().split(' ').value(0).toDouble());
     if (failed)
         result.insert(QStringLiteral("failed"), failed);
     Scenarios::print(result);
