@@ -88,52 +88,34 @@ private slots:
         QCOMPARE(alert->windowModality(), Qt::WindowModal);
     }
 
-    void theSameTabKeepsTheToolAndItsState()
-    {
-        QPointer<ModificationViewController> tool = delegate->modificationViewController();
-        tool->setProperty("marker", 42);
-        delegate->tabChanged(delegate->tab(0));
-        settle();
-        QVERIFY(tool);
-        QCOMPARE(delegate->modificationViewController(), tool.data());
-        QCOMPARE(tool->property("marker").toInt(), 42);
-    }
-
-    void switchingDiscardsTheOthersAndComingBackGivesAFreshTool()
+    void switchingToolsMovesTheArrowAndDiscardsTheOthers()
     {
         QPointer<ModificationViewController> first = delegate->modificationViewController();
-        delegate->tabChanged(delegate->tab(2));
-        // During the fade both tools exist.
-        QVERIFY(delegate->countViewController());
-        QVERIFY(first);
+        first->setProperty("marker", 42);
+        // The tab on screen: nothing happens, the tool keeps its state.
+        delegate->tabChanged(delegate->tab(0));
         settle();
-        QVERIFY(!first);
-        QCOMPARE(delegate->toolViews().size(), 1);
-        QVERIFY(delegate->countViewController());
-        QVERIFY(delegate->countViewController()->isVisible());
-        QCOMPARE(delegate->countViewController()->geometry(), delegate->container()->geometry());
+        QCOMPARE(delegate->modificationViewController(), first.data());
+        QCOMPARE(first->property("marker").toInt(), 42);
 
+        const double ori = delegate->oriArrowTop();
+        const auto midY = [this](int i) { return delegate->tab(i)->geometry().y() + delegate->tab(i)->height() / 2.0; };
+        for (int i : {2, 1, 3}) {
+            delegate->tabChanged(delegate->tab(i));
+            QCOMPARE(delegate->toolViews().size(), 2); // both exist while fading
+            settle();
+            QCOMPARE(delegate->toolViews().size(), 1);
+            QCOMPARE(delegate->toolViews().first()->geometry(), delegate->container()->geometry());
+            QCOMPARE(delegate->arrowTop(), ori + std::round(midY(i) - midY(0)) + 2.0);
+        }
+        QVERIFY(!first);
+        QVERIFY(delegate->ratingViewController());
+
+        // Coming back gives a fresh tool, and the arrow its first place exactly.
         delegate->tabChanged(delegate->tab(0));
         settle();
         QVERIFY(delegate->modificationViewController());
         QVERIFY(!delegate->modificationViewController()->property("marker").isValid());
-        QVERIFY(!delegate->countViewController());
-    }
-
-    void theArrowFollowsTheTabWithTwoExtraPointsBelowTheFirst()
-    {
-        const double ori = delegate->oriArrowTop();
-        const auto midY = [this](int i) {
-            const QRect g = delegate->tab(i)->geometry();
-            return g.y() + g.height() / 2.0;
-        };
-        for (int i : {1, 2, 3}) {
-            delegate->tabChanged(delegate->tab(i));
-            settle();
-            QCOMPARE(delegate->arrowTop(), ori + std::round(midY(i) - midY(0)) + 2.0);
-        }
-        delegate->tabChanged(delegate->tab(0));
-        settle();
         QCOMPARE(delegate->arrowTop(), ori);
     }
 
