@@ -2,6 +2,7 @@
 #include "ui_AboutWindowController.h"
 
 #include "ButtonArtwork.h"
+#include "SmallWindow.h"
 #include "Endpoints.h"
 #include "Utils.h"
 
@@ -20,16 +21,8 @@ QLabel *AboutWindowController::versionLabel() const { return ui->versionLabel; }
 
 void AboutWindowController::awakeFromNib()
 {
-    setAttribute(Qt::WA_QuitOnClose, false);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Utils::ColorBG());
-    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
-    setPalette(palette);
-    setAutoFillBackground(true);
-
-    const QIcon icon = ButtonArtwork::iconNamed(QStringLiteral("appicon"));
-    setWindowIcon(icon);
-    ui->iconLabel->setPixmap(icon.pixmap(96, 96));
+    dressSmallWindow(this);
+    ui->iconLabel->setPixmap(windowIcon().pixmap(96, 96));
     QFont name = ui->nameLabel->font();
     name.setBold(true);
     name.setPointSizeF(name.pointSizeF() * 1.35);

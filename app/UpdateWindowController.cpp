@@ -2,6 +2,7 @@
 #include "ui_UpdateWindowController.h"
 
 #include "ButtonArtwork.h"
+#include "SmallWindow.h"
 #include "Endpoints.h"
 #include "SystemLog.h"
 #include "Utils.h"
@@ -31,14 +32,8 @@ QProgressBar *UpdateWindowController::progress() const { return ui->progress; }
 
 void UpdateWindowController::awakeFromNib()
 {
-    setAttribute(Qt::WA_QuitOnClose, false);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Utils::ColorBG());
-    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
-    setPalette(palette);
-    setAutoFillBackground(true);
-    setWindowIcon(ButtonArtwork::iconNamed(QStringLiteral("appicon")));
-    ui->iconLabel->setPixmap(ButtonArtwork::iconNamed(QStringLiteral("appicon")).pixmap(64, 64));
+    dressSmallWindow(this);
+    ui->iconLabel->setPixmap(windowIcon().pixmap(64, 64));
     QFont font = ui->checkingLabel->font();
     font.setBold(true);
     ui->checkingLabel->setFont(font);

@@ -8,9 +8,9 @@
 #include "ModificationViewController.h"
 #include "RatingViewController.h"
 #include "TitleBarWindow.h"
+#include "UrlCatcher.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -21,15 +21,6 @@
 #include <QTimer>
 
 #include <memory>
-
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 class AppShellTest : public QObject
 {
@@ -150,15 +141,13 @@ private slots:
     void menuCommandsOpenMailsAndWindows()
     {
         UrlCatcher catcher;
-        QDesktopServices::setUrlHandler("mailto", &catcher, "open");
         for (QAction *action : delegate->menu()->actions())
             if (action->objectName() == "requestFeature" || action->objectName() == "requestSupport")
                 action->trigger();
-        QDesktopServices::unsetUrlHandler("mailto");
-        QCOMPARE(catcher.urls.size(), 2);
-        QCOMPARE(catcher.urls.at(0).toString(QUrl::FullyEncoded),
+        QCOMPARE(catcher.opened.size(), 2);
+        QCOMPARE(catcher.opened.at(0).toString(QUrl::FullyEncoded),
                  QStringLiteral("mailto:support@melvora.example?Subject=Feature%20Request&body="));
-        QCOMPARE(catcher.urls.at(1).toString(QUrl::FullyEncoded),
+        QCOMPARE(catcher.opened.at(1).toString(QUrl::FullyEncoded),
                  QStringLiteral("mailto:support@melvora.example?Subject=Support&body="));
 
         delegate->showAbout();

@@ -2,6 +2,7 @@
 // 127.0.0.1, and the About window. Nothing is really opened: the desktop's
 // URL handlers are caught.
 
+#include "UrlCatcher.h"
 #include "AboutWindowController.h"
 #include "Endpoints.h"
 #include "HttpTestServer.h"
@@ -9,7 +10,6 @@
 #include "Utils.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
@@ -33,31 +33,12 @@ const QString latestText = QStringLiteral("You are using the latest version!");
 
 } // namespace
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
-
 class TestUpdate : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        catcher.opened.clear();
-        for (const char *scheme : {"mailto", "https", "http"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
-    }
-    void cleanup()
-    {
-        for (const char *scheme : {"mailto", "https", "http"})
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-    }
+    void init() { catcher.opened.clear(); }
 
     // Each answer, the alert it brings, the button chosen there and what
     // that opens; then the reused window checks again.

@@ -1,39 +1,19 @@
 // The shared helpers: palette, track-number and file-name rules, the mail and
 // web openers, the version.
 
+#include "UrlCatcher.h"
 #include "Utils.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QTest>
 #include <QUrl>
-
-// Receives what the program asks the desktop to open, so nothing really opens.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 class TestUtils : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        catcher.opened.clear();
-        for (const char *scheme : {"mailto", "https", "http"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
-    }
-    void cleanup()
-    {
-        for (const char *scheme : {"mailto", "https", "http"})
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-    }
+    void init() { catcher.opened.clear(); }
 
     void paletteIsLevelsOver256_data()
     {
