@@ -109,6 +109,11 @@ bool LibraryScripting::Reveal(qlonglong id)
     return m_library->reveal(id);
 }
 
+qlonglong LibraryScripting::AddRefreshReveal(const QString &file)
+{
+    return m_library->addRefreshReveal(QUrl(file));
+}
+
 void LibraryScripting::SetSelection(const QList<qlonglong> &ids)
 {
     m_library->setSelection({ids.begin(), ids.end()});

@@ -28,6 +28,7 @@ public:
     int SetRating(qlonglong id, int rating);
     bool Refresh(qlonglong id);
     bool Reveal(qlonglong id);
+    qlonglong AddRefreshReveal(const QString &file);
     void SetSelection(const QList<qlonglong> &ids);
     void Quit();
 

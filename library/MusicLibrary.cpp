@@ -157,6 +157,16 @@ bool MusicLibrary::reveal(qint64 id)
     return true;
 }
 
+qint64 MusicLibrary::addRefreshReveal(const QUrl &url)
+{
+    const qint64 id = addFile(url);
+    if (id) {
+        refresh(id);
+        reveal(id);
+    }
+    return id;
+}
+
 QList<qint64> MusicLibrary::selection() const
 {
     QList<int> rows;

@@ -42,6 +42,10 @@ public:
     bool refresh(qint64 id);
     // Selects the track alone and asks the window to scroll to it.
     bool reveal(qint64 id);
+    // addFile, refresh and reveal in turn, the way a caller that changed the
+    // file asks for it in one go. The track, or 0 (nothing done) when the
+    // file is refused.
+    qint64 addRefreshReveal(const QUrl &url);
 
     QList<qint64> selection() const; // in window order
     void setSelection(const QList<qint64> &ids);

@@ -189,3 +189,13 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
         return {};
     return ITunesTrack(m_service, *id);
 }
+
+ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
+{
+    BusCall call = libraryCall(m_service, "AddRefreshReveal");
+    call << file.toString(QUrl::FullyEncoded);
+    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+    if (!id || *id <= 0)
+        return {};
+    return ITunesTrack(m_service, *id);
+}

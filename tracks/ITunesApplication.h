@@ -103,6 +103,11 @@ public:
     // The library track of the first file URL, added to the library when it is
     // not there yet; an invalid track when the library refuses the file.
     ITunesTrack add(const QList<QUrl> &files, const QString &to = QString()) const;
+    // add({file}), then refresh() and reveal() on its track, in one call and
+    // one round trip: for a file just changed that the library should read
+    // again and show. An invalid track (and nothing done) when the library
+    // refuses the file.
+    ITunesTrack addRefreshReveal(const QUrl &file) const;
 
     QString serviceName() const { return m_service; }
 

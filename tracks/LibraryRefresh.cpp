@@ -9,7 +9,7 @@ void refreshSingleFileFromItunesList(const QUrl &file)
         ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
     if (!library.isRunning())
         return;
-    ITunesTrack track = library.add({file});
-    track.refresh();
-    track.reveal();
+    // add, refresh and reveal as one call: the three answers would each cost
+    // a trip through the bus, and a run makes this call for every file.
+    library.addRefreshReveal(file);
 }

@@ -63,6 +63,7 @@ private slots:
         QVERIFY(iTunes.selection().get().isEmpty());
         ITunesTrack missing = iTunes.add({QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))});
         QVERIFY(!missing.isValid());
+        QVERIFY(!iTunes.addRefreshReveal(QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))).isValid());
         ITunesTrack track(service, 1);
         QCOMPARE(track.name(), QString());
         track.setPlayedCount(3);

@@ -348,6 +348,52 @@ private slots:
         QCOMPARE(selected[2].location(), tracks[2].location());
     }
 
+    // The one-call form used by runs: the same effects as add, refresh and
+    // reveal, and nothing at all for a file the library refuses.
+    void addRefreshRevealActsAsTheThreeCalls()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        const QString known = tagged(QStringLiteral("Known"));
+        const ITunesTrack track = iTunes().add({QUrl::fromLocalFile(known)});
+        QVERIFY(track.isValid());
+        const QDateTime past = QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58, 250));
+        QVERIFY(setModified(known, past));
+        QTest::qWait(150); // let the file's change time age past its clock's steps
+
+        const ITunesTrack again = iTunes().addRefreshReveal(QUrl::fromLocalFile(known));
+        QCOMPARE(again.persistentId(), track.persistentId());
+        QCOMPARE(again.dateModified(), past);
+        QList<ITunesTrack> selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].persistentId(), track.persistentId());
+
+        // A new file is entered, read and shown alone.
+        const QString fresh = tagged(QStringLiteral("Fresh"));
+        setSelection({track.persistentId()});
+        const ITunesTrack entered = iTunes().addRefreshReveal(QUrl::fromLocalFile(fresh));
+        QVERIFY(entered.isValid() && entered.persistentId() != track.persistentId());
+        QCOMPARE(entered.name(), QStringLiteral("Fresh"));
+        QCOMPARE(entered.dateModified(), QFileInfo(fresh).lastModified());
+        selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].persistentId(), entered.persistentId());
+
+        // Refused files leave tracks and selection as they were.
+        const QString text = m_files.filePath(QStringLiteral("words.mp3"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray("no audio here\n").repeated(100)) > 0);
+        file.close();
+        for (const QUrl &refused : {QUrl::fromLocalFile(m_files.filePath(QStringLiteral("gone.mp3"))),
+                                    QUrl::fromLocalFile(text), QUrl(QStringLiteral("http://example.invalid/a.mp3")),
+                                    QUrl()})
+            QVERIFY2(!iTunes().addRefreshReveal(refused).isValid(), qPrintable(refused.toString()));
+        QCOMPARE(trackCount(), 2);
+        selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].persistentId(), entered.persistentId());
+    }
+
     void deadOrHungLibraryFailsTheCallInTime()
     {
         LibraryProcess library;
