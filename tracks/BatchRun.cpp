@@ -58,6 +58,10 @@ void guarded(F &&f)
 struct BatchRun::Shared
 {
     std::atomic<bool> stop{false};
+    // A long run's newest step, (item number << 32) | bar value, and whether a
+    // post to show it is still waiting in the main thread's queue.
+    std::atomic<quint64> newestStep{0};
+    std::atomic<bool> stepQueued{false};
     QSemaphore done;
     bool launched = false;
     bool joined = false;
@@ -131,8 +135,19 @@ void BatchRun::launch()
     QThreadPool::globalInstance()->start([=] {
         // The run outlives this function: it is deleted only after the end
         // step, which is posted last, or waits for us in its destructor.
-        const auto post = [run](int value) {
-            QMetaObject::invokeMethod(run, [run, value] { run->progressStep(value); }, Qt::QueuedConnection);
+        // A short run shows every item's step. A long one would wake the main
+        // thread once per item, faster than a bar can show; it posts a step
+        // only when the last one has been shown, and that post shows the
+        // newest step. The last item's step still comes before the end step.
+        const bool everyStep = count <= everyStepUpTo;
+        const auto post = [run, shared, everyStep](int item, int value) {
+            if (everyStep) {
+                QMetaObject::invokeMethod(run, [run, value] { run->progressStep(value); }, Qt::QueuedConnection);
+                return;
+            }
+            shared->newestStep.store((quint64(item + 1) << 32) | quint32(value));
+            if (!shared->stepQueued.exchange(true))
+                QMetaObject::invokeMethod(run, [run] { run->newestProgressStep(); }, Qt::QueuedConnection);
         };
         bool go = true;
         if (before)
@@ -142,11 +157,11 @@ void BatchRun::launch()
             if (barValue)
                 guarded([&] { value = barValue(i); });
             if (progressFirst)
-                post(value);
+                post(i, value);
             if (work)
                 guarded([&] { work(i); });
             if (!progressFirst)
-                post(value);
+                post(i, value);
             if (afterProgress)
                 guarded([&] { afterProgress(i); });
         }
@@ -160,6 +175,18 @@ void BatchRun::progressStep(int value)
     if (m_sheet)
         m_bar->setValue(value);
     emit barValueChanged(value);
+}
+
+void BatchRun::newestProgressStep()
+{
+    // Cleared before reading, so that a step stored after the read is posted anew.
+    m_shared->stepQueued.store(false);
+    const quint64 step = m_shared->newestStep.load();
+    const int item = int(step >> 32);
+    if (item == m_shownItem)
+        return; // already shown by an earlier post
+    m_shownItem = item;
+    progressStep(int(quint32(step)));
 }
 
 void BatchRun::endStep()

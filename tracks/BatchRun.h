@@ -13,7 +13,8 @@ class QWidget;
 // One batch run of a tool: a window-modal progress sheet (400 x 60, bar at
 // 20,20 360x20) over the tool's window, and a worker on the global thread pool
 // that works the items one after the other, posting a progress step to the main
-// thread after (or before) each item and an end step after the last. The end
+// thread after (or before) each item (a long run: the newest one whenever the
+// main thread is ready for it) and an end step after the last. The end
 // step always takes the sheet down, also for zero items or a failing item.
 // The run deletes itself after its end step.
 class BatchRun : public QObject
@@ -33,6 +34,11 @@ public:
 
     // Shows the sheet and hands the work to the worker; returns at once.
     static BatchRun *start(QWidget *toolView, Steps steps);
+
+    // Runs with more items than this show the newest step whenever the main
+    // thread is ready for one, not necessarily every item's step; the last
+    // item's step is always shown.
+    static constexpr int everyStepUpTo = 256;
     ~BatchRun() override;
 
     QDialog *sheet() const;
@@ -48,6 +54,7 @@ private:
     BatchRun(QWidget *toolView, Steps steps);
     void launch();
     void progressStep(int value);
+    void newestProgressStep();
     void endStep();
     void stopAndWait();
 
@@ -56,4 +63,5 @@ private:
     QProgressBar *m_bar = nullptr;
     std::shared_ptr<Shared> m_shared;
     bool m_finished = false;
+    int m_shownItem = 0; // item number (from 1) of the step shown last in a long run
 };

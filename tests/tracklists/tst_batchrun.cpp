@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -154,6 +155,35 @@ private slots:
         QVERIFY(record.waitForEnd());
         QCOMPARE(record.bar, (QList<int>{1, 2, 3}));
         QCOMPARE(record.worked, (QList<int>{2, 1, 0}));
+    }
+
+    // A long run shows the newest step when the main thread comes to it, in
+    // order, and never loses the last item's step.
+    void longRunShowsTheNewestStep()
+    {
+        QWidget tool;
+        for (bool mainThreadBusy : {true, false}) {
+            const int count = BatchRun::everyStepUpTo * 4;
+            QSemaphore lastDone;
+            RunRecord record;
+            BatchRun::Steps steps;
+            steps.count = count;
+            steps.barValue = [](int i) { return i; };
+            steps.afterProgress = [&](int i) {
+                if (i == count - 1)
+                    lastDone.release();
+            };
+            record.start(&tool, steps);
+            if (mainThreadBusy)
+                QVERIFY(lastDone.tryAcquire(1, runBoundMs)); // no event handled meanwhile
+            QVERIFY(record.waitForEnd());
+            QVERIFY(!record.bar.isEmpty());
+            QCOMPARE(record.bar.constLast(), count - 1);
+            if (mainThreadBusy)
+                QCOMPARE(record.bar.size(), 1);
+            QVERIFY(std::is_sorted(record.bar.cbegin(), record.bar.cend()));
+            QVERIFY(std::adjacent_find(record.bar.cbegin(), record.bar.cend()) == record.bar.cend());
+        }
     }
 
     void runsAlwaysEnd()
