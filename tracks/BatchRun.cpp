@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "LibraryRefresh.h"
 #include "Utils.h"
 
 #include <QCloseEvent>
@@ -149,6 +150,9 @@ void BatchRun::launch()
             if (!shared->stepQueued.exchange(true))
                 QMetaObject::invokeMethod(run, [run] { run->newestProgressStep(); }, Qt::QueuedConnection);
         };
+        // The library refreshes of the items need not be answered one by
+        // one; all are answered before the end step.
+        LibraryRefreshBatch libraryRefreshes;
         bool go = true;
         if (before)
             guarded([&] { go = before(); });
@@ -165,6 +169,7 @@ void BatchRun::launch()
             if (afterProgress)
                 guarded([&] { afterProgress(i); });
         }
+        libraryRefreshes.finish();
         QMetaObject::invokeMethod(run, [run] { run->endStep(); }, Qt::QueuedConnection);
         shared->done.release();
     });

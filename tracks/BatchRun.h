@@ -16,6 +16,8 @@ class QWidget;
 // thread after (or before) each item (a long run: the newest one whenever the
 // main thread is ready for it) and an end step after the last. The end
 // step always takes the sheet down, also for zero items or a failing item.
+// Library refreshes the worker asks for (refreshSingleFileFromItunesList) are
+// all answered, or timed out, before the end step.
 // The run deletes itself after its end step.
 class BatchRun : public QObject
 {

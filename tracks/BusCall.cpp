@@ -24,12 +24,18 @@ public:
     }
 
     // Nothing but answers to our own calls is wanted here (the bus greets a
-    // new connection with a signal); drop whatever else queued up.
+    // new connection with a signal); drop whatever else queued up. Not while
+    // sent calls wait for answers: theirs may be in the queue.
     void discardIncoming()
     {
+        if (m_waiting > 0 || !m_connection)
+            return;
         while (DBusMessage *message = dbus_connection_pop_message(m_connection))
             dbus_message_unref(message);
     }
+
+    void callSent() { ++m_waiting; }
+    void callAnswered() { --m_waiting; }
 
 private:
     static DBusConnection *open(int timeoutMs)
@@ -74,6 +80,7 @@ private:
     }
 
     DBusConnection *m_connection = nullptr;
+    int m_waiting = 0; // calls sent by send() and not finished yet
 };
 
 thread_local ThreadConnection t_connection;
@@ -125,6 +132,12 @@ BusCall::BusCall(const char *service, const char *path, const char *interface, c
 
 BusCall::~BusCall()
 {
+    if (m_pending) {
+        dbus_pending_call_cancel(m_pending);
+        dbus_pending_call_unref(m_pending);
+        dbus_connection_unref(m_sentOn);
+        t_connection.callAnswered();
+    }
     if (m_message)
         dbus_message_unref(m_message);
     if (m_reply)
@@ -211,7 +224,7 @@ BusCall &BusCall::operator<<(const QList<qint64> &values)
 
 bool BusCall::call(int timeoutMs)
 {
-    if (!m_message || !m_ok || m_reply)
+    if (!m_message || !m_ok || m_reply || m_pending)
         return false;
     DBusConnection *connection = t_connection.get(timeoutMs);
     if (!connection)
@@ -222,6 +235,55 @@ bool BusCall::call(int timeoutMs)
     dbus_error_free(&error);
     t_connection.discardIncoming();
     // An error answer arrives as a NULL reply with the error set.
+    return m_reply != nullptr;
+}
+
+bool BusCall::send(int timeoutMs)
+{
+    if (!m_message || !m_ok || m_reply || m_pending)
+        return false;
+    DBusConnection *connection = t_connection.get(timeoutMs);
+    if (!connection)
+        return false;
+    // A connection that is gone gives no pending call at all.
+    if (!dbus_connection_send_with_reply(connection, m_message, &m_pending, timeoutMs) || !m_pending) {
+        m_pending = nullptr;
+        return false;
+    }
+    m_sentOn = dbus_connection_ref(connection);
+    m_deadline = QDeadlineTimer(timeoutMs);
+    t_connection.callSent();
+    dbus_connection_flush(connection);
+    return true;
+}
+
+bool BusCall::finish()
+{
+    if (!m_pending)
+        return m_reply != nullptr;
+    // Not dbus_pending_call_block(): it would wait the whole timeout again
+    // from now, so calls waiting behind a hung service would add up. Reading
+    // and dispatching completes whichever calls get their answers (or the
+    // bus's error when the service goes away) and drops anything else.
+    while (!dbus_pending_call_get_completed(m_pending)) {
+        const qint64 left = m_deadline.remainingTime();
+        if (left <= 0 || !dbus_connection_read_write_dispatch(m_sentOn, int(left)))
+            break;
+    }
+    DBusMessage *reply = dbus_pending_call_get_completed(m_pending) ? dbus_pending_call_steal_reply(m_pending) : nullptr;
+    if (!reply)
+        dbus_pending_call_cancel(m_pending);
+    dbus_pending_call_unref(m_pending);
+    m_pending = nullptr;
+    dbus_connection_unref(m_sentOn);
+    m_sentOn = nullptr;
+    t_connection.callAnswered();
+    if (reply && dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_ERROR) {
+        dbus_message_unref(reply);
+        reply = nullptr;
+    }
+    m_reply = reply;
+    t_connection.discardIncoming();
     return m_reply != nullptr;
 }
 

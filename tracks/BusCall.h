@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,7 +8,9 @@
 
 #include <optional>
 
+struct DBusConnection;
 struct DBusMessage;
+struct DBusPendingCall;
 
 // One synchronous method call on the session bus, made on the calling
 // thread's own bus connection. The bridge's calls are short and many (a run
@@ -35,6 +38,14 @@ public:
     // (non-error) answer within timeoutMs.
     bool call(int timeoutMs);
 
+    // call() in two halves, so that a thread can have several calls on the
+    // way: send() puts the call on the bus without waiting; finish(), on the
+    // same thread, waits for its answer until timeoutMs after the send and
+    // says what call() would. Calls on one thread are answered in the order
+    // they were sent.
+    bool send(int timeoutMs);
+    bool finish();
+
     // The first answer value, when the call succeeded and it has that type.
     std::optional<qint64> int64Result() const;
     std::optional<int> intResult() const;
@@ -47,5 +58,8 @@ private:
 
     DBusMessage *m_message = nullptr;
     DBusMessage *m_reply = nullptr;
+    DBusPendingCall *m_pending = nullptr;
+    DBusConnection *m_sentOn = nullptr; // holds a reference while m_pending waits
+    QDeadlineTimer m_deadline;
     bool m_ok = true; // false once an argument could not be appended
 };

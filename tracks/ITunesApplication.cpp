@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 BusCall libraryCall(const QString &service, const char *method)
 {
@@ -198,4 +200,38 @@ ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
     if (!id || *id <= 0)
         return {};
     return ITunesTrack(m_service, *id);
+}
+
+// ITunesCallWindow
+
+ITunesCallWindow::ITunesCallWindow(int size) : m_size(std::max(1, size)) {}
+
+ITunesCallWindow::~ITunesCallWindow()
+{
+    waitForAll();
+}
+
+void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const QUrl &file)
+{
+    if (int(m_calls.size()) >= m_size)
+        waitForOldest();
+    auto call = std::make_unique<BusCall>(library.serviceName().toUtf8().constData(), LibraryProtocol::objectPath,
+                                          LibraryProtocol::interfaceName, "AddRefreshReveal");
+    *call << file.toString(QUrl::FullyEncoded);
+    if (call->send(ITunesApplication::callTimeoutMs))
+        m_calls.push_back(std::move(call));
+}
+
+void ITunesCallWindow::waitForOldest()
+{
+    if (m_calls.empty())
+        return;
+    m_calls.front()->finish();
+    m_calls.pop_front();
+}
+
+void ITunesCallWindow::waitForAll()
+{
+    while (!m_calls.empty())
+        waitForOldest();
 }

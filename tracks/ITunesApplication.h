@@ -5,7 +5,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <deque>
 #include <memory>
+
+class BusCall;
 
 // The music library as a scripting client sees it. Objects are cheap handles
 // over synchronous D-Bus calls with a bounded timeout; they may be made and
@@ -114,4 +117,30 @@ public:
 private:
     explicit ITunesApplication(QString service) : m_service(std::move(service)) {}
     QString m_service;
+};
+
+// Calls of one thread that do not wait for their answers one by one: each is
+// sent at once, and the thread waits only when `size` calls are on the way
+// (for the oldest) or at waitForAll(). The library answers a thread's calls
+// in the order they were sent, so what they do is what the same calls made
+// one after the other would do. Each wait is bounded by the bridge's timeout.
+// Used and destroyed on the thread that made it; destroying it waits for
+// every call still on the way.
+class ITunesCallWindow
+{
+public:
+    explicit ITunesCallWindow(int size);
+    ~ITunesCallWindow();
+    ITunesCallWindow(const ITunesCallWindow &) = delete;
+    ITunesCallWindow &operator=(const ITunesCallWindow &) = delete;
+
+    // As library.addRefreshReveal(file), without waiting for the answer.
+    void addRefreshReveal(const ITunesApplication &library, const QUrl &file);
+    void waitForAll();
+
+private:
+    void waitForOldest();
+
+    int m_size;
+    std::deque<std::unique_ptr<BusCall>> m_calls;
 };

@@ -64,6 +64,10 @@ private slots:
         ITunesTrack missing = iTunes.add({QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))});
         QVERIFY(!missing.isValid());
         QVERIFY(!iTunes.addRefreshReveal(QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))).isValid());
+        {
+            ITunesCallWindow window(2);
+            window.addRefreshReveal(iTunes, QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3")));
+        }
         ITunesTrack track(service, 1);
         QCOMPARE(track.name(), QString());
         track.setPlayedCount(3);

@@ -394,6 +394,67 @@ private slots:
         QCOMPARE(selected[0].persistentId(), entered.persistentId());
     }
 
+    // Calls on the way together do what the same calls one after the other
+    // would; a library killed while they wait fails them at once.
+    void callsOnTheWayActAsOneAfterTheOther()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        constexpr int count = 30;
+        QStringList paths;
+        for (int i = 0; i < count; ++i)
+            paths << tagged(QStringLiteral("On the way %1").arg(i));
+        for (int i = 0; i < count; i += 2) // every other file is known already
+            QVERIFY(iTunes().add({QUrl::fromLocalFile(paths[i])}).isValid());
+        const QDateTime past(QDate(2003, 4, 5), QTime(6, 7, 8, 900));
+        for (const QString &path : paths)
+            QVERIFY(setModified(path, past));
+        QTest::qWait(150); // let the files' change times age past their clock's steps
+        {
+            ITunesCallWindow window(8);
+            for (int i = 0; i < count; ++i) {
+                window.addRefreshReveal(iTunes(), QUrl::fromLocalFile(paths[i]));
+                if (i == count / 2) // refused in the middle: changes nothing
+                    window.addRefreshReveal(iTunes(), QUrl::fromLocalFile(m_files.filePath(QStringLiteral("no.mp3"))));
+            }
+        } // waits for every answer
+        const QDBusMessage reply = callLibrary("AllTracks");
+        const auto tracks = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0).value<QDBusArgument>());
+        QCOMPARE(tracks.size(), count);
+        for (const QVariantMap &track : tracks)
+            QCOMPARE(track.value(QStringLiteral("dateModified")).toLongLong(), past.toMSecsSinceEpoch());
+        const QList<ITunesTrack> selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].location(), QUrl::fromLocalFile(paths.last()));
+
+        const pid_t pid = pid_t(library.pid());
+        ::kill(pid, SIGSTOP);
+        QVERIFY(waitUntilStopped(pid));
+        QElapsedTimer clock;
+        clock.start();
+        {
+            // Hung: the waits for calls sent together do not add up.
+            ITunesCallWindow window(4);
+            for (const QString &path : paths.mid(0, 4))
+                window.addRefreshReveal(iTunes(), QUrl::fromLocalFile(path));
+        }
+        QVERIFY2(clock.elapsed() < ITunesApplication::callTimeoutMs + 1000, qPrintable(QString::number(clock.elapsed())));
+        clock.restart();
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::kill(pid, SIGKILL);
+        });
+        {
+            ITunesCallWindow window(4);
+            for (const QString &path : paths.mid(0, 4))
+                window.addRefreshReveal(iTunes(), QUrl::fromLocalFile(path));
+        }
+        const qint64 elapsed = clock.elapsed();
+        killer.join();
+        QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        library.kill();
+    }
+
     void deadOrHungLibraryFailsTheCallInTime()
     {
         LibraryProcess library;
