@@ -30,9 +30,15 @@ public:
     bool Reveal(qlonglong id);
     qlonglong AddRefreshReveal(const QString &file);
     void SetSelection(const QList<qlonglong> &ids);
+    QString PeerAddress() const { return m_peerAddress; }
     void Quit();
+
+    // The address a direct-connection server of this process listens on;
+    // set before publish(), as callers ask for it once they see the name.
+    void setPeerAddress(const QString &address) { m_peerAddress = address; }
 
 private:
     QList<QVariantMap> recordMaps(const QList<qint64> &ids) const;
     MusicLibrary *m_library;
+    QString m_peerAddress;
 };

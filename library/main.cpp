@@ -11,11 +11,13 @@
 #include <QCommandLineParser>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusServer>
 #include <QDir>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 
 #include <csignal>
 #include <cstdio>
@@ -124,11 +126,35 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "music-library: %s\n", qPrintable(error));
         return 1;
     }
+    // Callers that make many calls talk to the library directly: a call over
+    // the bus wakes the bus daemon twice on its way, which costs more than
+    // most calls themselves. The bus stays where callers find the library and
+    // learn this address. Connections are accepted from this user only.
+    const QString objectPath = QString::fromLatin1(LibraryProtocol::objectPath);
+    // An abstract socket: it goes away with the process, however it ends.
+    auto peerServer = std::make_unique<QDBusServer>(
+        QStringLiteral("unix:abstract=music-library-%1").arg(QUuid::createUuid().toString(QUuid::Id128)));
+    QStringList peerNames; // touched in this thread only: the server lives here
+    if (peerServer->isConnected()) {
+        QObject::connect(peerServer.get(), &QDBusServer::newConnection, peerServer.get(),
+                         [&](const QDBusConnection &connection) {
+                             QDBusConnection peer(connection);
+                             peer.registerObject(objectPath, &parts->scripting, QDBusConnection::ExportAdaptors);
+                             peerNames.append(peer.name());
+                         });
+        parts->scripting.setPeerAddress(peerServer->address());
+    }
     const auto closeParts = [&] {
         // Taken off the bus first, and told so: Qt would forget the object
         // as it is destroyed by waiting on the bus thread, which is where a
         // headless library destroys it.
-        QDBusConnection::sessionBus().unregisterObject(QString::fromLatin1(LibraryProtocol::objectPath));
+        QDBusConnection::sessionBus().unregisterObject(objectPath);
+        for (const QString &name : std::as_const(peerNames)) {
+            QDBusConnection(name).unregisterObject(objectPath);
+            QDBusConnection::disconnectFromPeer(name);
+        }
+        peerNames.clear();
+        peerServer.reset();
         runIn(home, [&] {
             QObject::disconnect(&parts->scripting, &QObject::destroyed, nullptr, nullptr);
             parts.reset();
