@@ -2,7 +2,9 @@
 
 #include <dbus/dbus.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 namespace {
 // The calling thread's own connection to the session bus. Thread-local
@@ -17,7 +19,7 @@ public:
     DBusConnection *get(int timeoutMs)
     {
         if (m_connection && !dbus_connection_get_is_connected(m_connection))
-            drop();
+            close(m_connection);
         if (!m_connection)
             m_connection = open(timeoutMs);
         return m_connection;
@@ -28,10 +30,53 @@ public:
     // sent calls wait for answers: theirs may be in the queue.
     void discardIncoming()
     {
-        if (m_waiting > 0 || !m_connection)
+        if (m_waiting > 0)
             return;
-        while (DBusMessage *message = dbus_connection_pop_message(m_connection))
-            dbus_message_unref(message);
+        for (DBusConnection *connection : {m_connection, m_peer}) {
+            while (connection)
+                if (DBusMessage *message = dbus_connection_pop_message(connection))
+                    dbus_message_unref(message);
+                else
+                    break;
+        }
+    }
+
+    // The direct connection to the given instance of service, when it
+    // offers one; nullptr to use the bus. Set up only while no call of this
+    // thread is on the way, so that calls sent one after the other cannot
+    // overtake each other on two connections.
+    DBusConnection *peer(DBusMessage *call, quint64 instance, const QDeadlineTimer &deadline)
+    {
+        const char *service = dbus_message_get_destination(call);
+        const bool sameService = m_peerService == service;
+        if (m_waiting > 0 && (instance != m_peerInstance || !sameService)) {
+            // Calls on the way keep the connection they went out on (their
+            // answers come there, in order) until they are answered.
+            return sameService && m_peer && dbus_connection_get_is_connected(m_peer) ? m_peer : nullptr;
+        }
+        if (instance != m_peerInstance || !sameService) {
+            dropPeer();
+            m_peerInstance = instance;
+            m_peerService = service;
+            m_peerTried = false;
+        }
+        // A broken connection is not tried again for the same instance: the
+        // bus tells whether it is still there.
+        if (m_peer && !dbus_connection_get_is_connected(m_peer))
+            dropPeer();
+        if (m_peer || m_peerTried || m_waiting > 0 || instance == 0)
+            return m_peer;
+        m_peerTried = true;
+        const QByteArray address = peerAddress(call, deadline);
+        if (address.isEmpty() || deadline.hasExpired())
+            return nullptr;
+        DBusError error;
+        dbus_error_init(&error);
+        m_peer = dbus_connection_open_private(address.constData(), &error);
+        dbus_error_free(&error);
+        if (m_peer)
+            dbus_connection_set_exit_on_disconnect(m_peer, FALSE);
+        return m_peer;
     }
 
     void callSent() { ++m_waiting; }
@@ -70,16 +115,56 @@ private:
         return connection;
     }
 
-    void drop()
+    // Asked over the bus, never starting the service.
+    QByteArray peerAddress(DBusMessage *call, const QDeadlineTimer &deadline)
     {
-        if (!m_connection)
-            return;
-        dbus_connection_close(m_connection);
-        dbus_connection_unref(m_connection);
-        m_connection = nullptr;
+        const qint64 left = deadline.remainingTime();
+        DBusConnection *bus = left > 0 ? get(int(left)) : nullptr;
+        if (!bus || deadline.hasExpired())
+            return {};
+        DBusMessage *ask = dbus_message_new_method_call(dbus_message_get_destination(call), dbus_message_get_path(call),
+                                                        dbus_message_get_interface(call), "PeerAddress");
+        if (!ask)
+            return {};
+        dbus_message_set_auto_start(ask, FALSE);
+        DBusError error;
+        dbus_error_init(&error);
+        DBusMessage *reply = dbus_connection_send_with_reply_and_block(bus, ask, int(std::max<qint64>(1, deadline.remainingTime())), &error);
+        dbus_error_free(&error);
+        dbus_message_unref(ask);
+        QByteArray address;
+        DBusMessageIter it;
+        if (reply && dbus_message_iter_init(reply, &it) && dbus_message_iter_get_arg_type(&it) == DBUS_TYPE_STRING) {
+            const char *text = nullptr;
+            dbus_message_iter_get_basic(&it, &text);
+            address = text;
+        }
+        if (reply)
+            dbus_message_unref(reply);
+        discardIncoming();
+        return address;
     }
 
+    static void close(DBusConnection *&connection)
+    {
+        if (!connection)
+            return;
+        dbus_connection_close(connection);
+        dbus_connection_unref(connection);
+        connection = nullptr;
+    }
+    void drop()
+    {
+        close(m_connection);
+        dropPeer();
+    }
+    void dropPeer() { close(m_peer); }
+
     DBusConnection *m_connection = nullptr;
+    DBusConnection *m_peer = nullptr;
+    std::string m_peerService;
+    quint64 m_peerInstance = 0;
+    bool m_peerTried = false; // the address of this instance was asked for
     int m_waiting = 0; // calls sent by send() and not finished yet
 };
 
@@ -121,7 +206,9 @@ QVariant basicValue(DBusMessageIter *it)
 }
 } // namespace
 
-BusCall::BusCall(const char *service, const char *path, const char *interface, const char *method)
+BusCall::BusCall(const char *service, const char *path, const char *interface, const char *method,
+                 quint64 peerInstance)
+    : m_peerInstance(peerInstance)
 {
     if (!dbus_validate_bus_name(service, nullptr))
         return;
@@ -222,16 +309,28 @@ BusCall &BusCall::operator<<(const QList<qint64> &values)
     return *this;
 }
 
+DBusConnection *BusCall::connectionFor(const QDeadlineTimer &deadline) const
+{
+    if (m_peerInstance != 0) {
+        if (DBusConnection *peer = t_connection.peer(m_message, m_peerInstance, deadline))
+            return peer;
+    }
+    const qint64 left = deadline.remainingTime();
+    return left > 0 ? t_connection.get(int(left)) : nullptr;
+}
+
 bool BusCall::call(int timeoutMs)
 {
     if (!m_message || !m_ok || m_reply || m_pending)
         return false;
-    DBusConnection *connection = t_connection.get(timeoutMs);
-    if (!connection)
+    const QDeadlineTimer deadline(timeoutMs);
+    DBusConnection *connection = connectionFor(deadline);
+    const qint64 left = deadline.remainingTime();
+    if (!connection || left <= 0)
         return false;
     DBusError error;
     dbus_error_init(&error);
-    m_reply = dbus_connection_send_with_reply_and_block(connection, m_message, timeoutMs, &error);
+    m_reply = dbus_connection_send_with_reply_and_block(connection, m_message, int(left), &error);
     dbus_error_free(&error);
     t_connection.discardIncoming();
     // An error answer arrives as a NULL reply with the error set.
@@ -242,16 +341,18 @@ bool BusCall::send(int timeoutMs)
 {
     if (!m_message || !m_ok || m_reply || m_pending)
         return false;
-    DBusConnection *connection = t_connection.get(timeoutMs);
-    if (!connection)
+    const QDeadlineTimer deadline(timeoutMs);
+    DBusConnection *connection = connectionFor(deadline);
+    const qint64 left = deadline.remainingTime();
+    if (!connection || left <= 0)
         return false;
     // A connection that is gone gives no pending call at all.
-    if (!dbus_connection_send_with_reply(connection, m_message, &m_pending, timeoutMs) || !m_pending) {
+    if (!dbus_connection_send_with_reply(connection, m_message, &m_pending, int(left)) || !m_pending) {
         m_pending = nullptr;
         return false;
     }
     m_sentOn = dbus_connection_ref(connection);
-    m_deadline = QDeadlineTimer(timeoutMs);
+    m_deadline = deadline;
     t_connection.callSent();
     dbus_connection_flush(connection);
     return true;

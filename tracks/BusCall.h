@@ -19,11 +19,14 @@ struct DBusPendingCall;
 // thread lets the calling thread write the call and read the answer itself.
 //
 // Calls never start an activatable service and never wait longer than the
-// timeout given to call(); any failure reads as "no result".
+// timeout given to call(); any failure reads as "no result". A service that
+// offers it is called over a direct connection instead (preferPeer()).
 class BusCall
 {
 public:
-    BusCall(const char *service, const char *path, const char *interface, const char *method);
+    // peerInstance: as preferPeer().
+    BusCall(const char *service, const char *path, const char *interface, const char *method,
+            quint64 peerInstance = 0);
     ~BusCall();
     BusCall(const BusCall &) = delete;
     BusCall &operator=(const BusCall &) = delete;
@@ -33,6 +36,14 @@ public:
     BusCall &operator<<(const QString &value);
     BusCall &operator<<(const QStringList &values);
     BusCall &operator<<(const QList<qint64> &values);
+
+    // Lets the call go over a direct connection to the service, bypassing
+    // the bus daemon, when the service's current owner offers one (it answers
+    // PeerAddress on the call's interface). instance tells owners apart (see
+    // BusNameWatch::ownerInstance); 0 keeps the call on the bus. The thread
+    // asks each instance for its address once; when it offers none, or the
+    // direct connection breaks, calls go over the bus.
+    void preferPeer(quint64 instance) { m_peerInstance = instance; }
 
     // Sends the call and waits for the answer; false when there is no
     // (non-error) answer within timeoutMs.
@@ -55,6 +66,7 @@ public:
 
 private:
     void appendBasic(int type, const void *value);
+    DBusConnection *connectionFor(const QDeadlineTimer &deadline) const;
 
     DBusMessage *m_message = nullptr;
     DBusMessage *m_reply = nullptr;
@@ -62,4 +74,5 @@ private:
     DBusConnection *m_sentOn = nullptr; // holds a reference while m_pending waits
     QDeadlineTimer m_deadline;
     bool m_ok = true; // false once an argument could not be appended
+    quint64 m_peerInstance = 0;
 };

@@ -17,6 +17,15 @@ constexpr int queryTimeoutMs = 5000;
 struct NameState
 {
     std::atomic<int> owned{-1}; // -1 not subscribed yet, 0 no owner, 1 owned
+    std::atomic<quint64> instance{0}; // see ownerInstance(); 0 while owned != 1
+    quint64 owners = 0; // owners seen; watch thread only
+
+    void setOwned(bool isOwned)
+    {
+        // The instance first: whoever sees the name owned sees its instance.
+        instance.store(isOwned ? ++owners : 0);
+        owned.store(isOwned ? 1 : 0);
+    }
 };
 
 // The thread that receives NameOwnerChanged. Its hub object and the watchers
@@ -74,9 +83,9 @@ void subscribe(QObject *hub, const QString &service, const std::shared_ptr<NameS
                                             QDBusServiceWatcher::WatchForOwnerChange, hub);
     QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, watcher,
                      [state](const QString &, const QString &, const QString &newOwner) {
-                         state->owned.store(newOwner.isEmpty() ? 0 : 1);
+                         state->setOwned(!newOwner.isEmpty());
                      });
-    state->owned.store(BusNameWatch::queryHasOwner(service) ? 1 : 0);
+    state->setOwned(BusNameWatch::queryHasOwner(service));
 }
 } // namespace
 
@@ -113,4 +122,16 @@ std::optional<bool> BusNameWatch::hasOwner(const QString &service)
     QObject *hub = r.thread->hub;
     QMetaObject::invokeMethod(hub, [hub, service, state] { subscribe(hub, service, state); }, Qt::QueuedConnection);
     return std::nullopt;
+}
+
+quint64 BusNameWatch::ownerInstance(const QString &service)
+{
+    if (hasOwner(service).value_or(false)) {
+        Registry &r = registry();
+        QMutexLocker lock(&r.mutex);
+        const auto known = r.names.constFind(service);
+        if (known != r.names.cend())
+            return (*known)->instance.load();
+    }
+    return 0;
 }

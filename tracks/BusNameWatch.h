@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -16,6 +17,11 @@ namespace BusNameWatch {
 // The owner state as last signalled; nullopt until the watch for this name is
 // subscribed (the caller then asks the bus itself). Starts the watch.
 std::optional<bool> hasOwner(const QString &service);
+// A number for the process that owns the name as last signalled: it differs
+// for every owner seen while watched, so a cached link to a library instance
+// can tell the instance went away or was replaced. 0 when the name has no
+// owner or the watch is not subscribed yet. Starts the watch.
+quint64 ownerInstance(const QString &service);
 // Asks the bus directly (one round trip); false when the bus does not answer.
 bool queryHasOwner(const QString &service);
 } // namespace BusNameWatch

@@ -14,9 +14,13 @@
 #include <algorithm>
 
 namespace {
+// Library calls go straight to the library when it offers that: the bus
+// stays the place to find it, and the watched owner tells which library
+// instance a direct connection belongs to.
 BusCall libraryCall(const QString &service, const char *method)
 {
-    return BusCall(service.toUtf8().constData(), LibraryProtocol::objectPath, LibraryProtocol::interfaceName, method);
+    return BusCall(service.toUtf8().constData(), LibraryProtocol::objectPath, LibraryProtocol::interfaceName, method,
+                   BusNameWatch::ownerInstance(service));
 }
 
 ITunesTrack::Properties propertiesOf(const QVariantMap &record)
@@ -216,7 +220,8 @@ void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const 
     if (int(m_calls.size()) >= m_size)
         waitForOldest();
     auto call = std::make_unique<BusCall>(library.serviceName().toUtf8().constData(), LibraryProtocol::objectPath,
-                                          LibraryProtocol::interfaceName, "AddRefreshReveal");
+                                          LibraryProtocol::interfaceName, "AddRefreshReveal",
+                                          BusNameWatch::ownerInstance(library.serviceName()));
     *call << file.toString(QUrl::FullyEncoded);
     if (call->send(ITunesApplication::callTimeoutMs))
         m_calls.push_back(std::move(call));

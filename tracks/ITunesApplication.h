@@ -15,8 +15,9 @@ class BusCall;
 // used on any thread. A call that fails or times out gives "no result"
 // (an invalid track, an empty list, false) and never blocks for longer than
 // ITunesApplication::callTimeoutMs. No call but run() starts the library.
-// Each calling thread reaches the bus over its own connection (BusCall.h),
-// so a call costs one round trip through the bus and nothing more.
+// Each calling thread reaches the library over its own connection
+// (BusCall.h): directly, once the library instance that owns the name has
+// told it where, else through the bus. Either way a call costs one round trip.
 
 class ITunesTrack
 {
