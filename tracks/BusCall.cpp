@@ -388,34 +388,34 @@ bool BusCall::finish()
     return m_reply != nullptr;
 }
 
-std::optional<qint64> BusCall::int64Result() const
+namespace {
+// The answer's first value when it is of the D-Bus type given.
+template <typename Basic>
+std::optional<Basic> firstBasic(DBusMessage *reply, int type)
 {
     DBusMessageIter it;
-    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_INT64)
+    if (!reply || !dbus_message_iter_init(reply, &it) || dbus_message_iter_get_arg_type(&it) != type)
         return std::nullopt;
-    dbus_int64_t value = 0;
+    Basic value{};
     dbus_message_iter_get_basic(&it, &value);
-    return qint64(value);
+    return value;
+}
+} // namespace
+
+std::optional<qint64> BusCall::int64Result() const
+{
+    return firstBasic<dbus_int64_t>(m_reply, DBUS_TYPE_INT64);
 }
 
 std::optional<int> BusCall::intResult() const
 {
-    DBusMessageIter it;
-    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_INT32)
-        return std::nullopt;
-    dbus_int32_t value = 0;
-    dbus_message_iter_get_basic(&it, &value);
-    return int(value);
+    return firstBasic<dbus_int32_t>(m_reply, DBUS_TYPE_INT32);
 }
 
 std::optional<bool> BusCall::boolResult() const
 {
-    DBusMessageIter it;
-    if (!m_reply || !dbus_message_iter_init(m_reply, &it) || dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_BOOLEAN)
-        return std::nullopt;
-    dbus_bool_t value = FALSE;
-    dbus_message_iter_get_basic(&it, &value);
-    return bool(value);
+    const std::optional<dbus_bool_t> value = firstBasic<dbus_bool_t>(m_reply, DBUS_TYPE_BOOLEAN);
+    return value ? std::optional<bool>(*value != FALSE) : std::nullopt;
 }
 
 QList<QVariantMap> BusCall::recordsResult() const

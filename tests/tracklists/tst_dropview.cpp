@@ -1,6 +1,7 @@
 // Drops onto a track list: what is listed, what the owner hears, refusal and
 // the highlight.
 #include "DropView.h"
+#include "OwnedList.h"
 #include "Utils.h"
 
 #include <QAbstractItemModelTester>
@@ -13,30 +14,6 @@
 #include <QTest>
 
 namespace {
-struct RecordingOwner : FileDropDelegate
-{
-    QList<QList<QUrl>> calls;
-    DropView *sender = nullptr;
-    void fileDropped(const QList<QUrl> &items, DropView *from) override
-    {
-        calls.append(items);
-        sender = from;
-    }
-};
-
-// A list of the given kind whose drops the owner hears.
-struct OwnedList
-{
-    explicit OwnedList(int action)
-    {
-        view.setDelegate(&owner);
-        view.setCurrentAction(action);
-    }
-
-    RecordingOwner owner;
-    DropView view;
-};
-
 QUrl file(const QString &name)
 {
     return QUrl::fromLocalFile(QStringLiteral("/music/album/") + name);

@@ -2,33 +2,13 @@
 // dropped on them.
 #include "AudioFiles.h"
 #include "DropView.h"
+#include "OwnedList.h"
 #include "LibraryProcess.h"
 #include "musiclibraryproxy.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-struct RecordingOwner : FileDropDelegate
-{
-    QList<QList<QUrl>> calls;
-    void fileDropped(const QList<QUrl> &items, DropView *) override { calls.append(items); }
-};
-
-// A Play Count (3) or Rating (4) list whose drops the owner hears.
-struct OwnedList
-{
-    explicit OwnedList(int action)
-    {
-        view.setDelegate(&owner);
-        view.setCurrentAction(action);
-    }
-
-    RecordingOwner owner;
-    DropView view;
-};
-} // namespace
 
 class TestSelection : public QObject
 {
