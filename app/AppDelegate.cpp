@@ -9,6 +9,7 @@
 #include "ITunesApplication.h"
 #include "LibraryWatch.h"
 #include "ModificationViewController.h"
+#include "OpacityEffect.h"
 #include "RatingViewController.h"
 #include "SideBar.h"
 #include "SingleInstance.h"
@@ -44,16 +45,6 @@ bool libraryIsRunning()
         .isRunning();
 }
 
-QGraphicsOpacityEffect *opacityOf(QWidget *view)
-{
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(view->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(view);
-        effect->setOpacity(1.0);
-        view->setGraphicsEffect(effect);
-    }
-    return effect;
-}
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
@@ -75,9 +66,8 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     buildWindow();
 
-    // The tab buttons, the arrow and the container come from the interface description.
-    m_arrowRect1 = arrow()->geometry();
-    arrow()->setGeometry(m_arrowRect1.toRect());
+    // The tab buttons, the arrow (its first place beside tab 1) and the
+    // container come from the interface description.
     m_currentTabIndex = 0;
     m_oriArrowTop = arrow()->y();
     showModificationViewController();
@@ -370,7 +360,7 @@ bool AppDelegate::isSwitching() const
 void AppDelegate::showTool(QWidget *tool)
 {
     tool->setGeometry(container() ? container()->geometry() : QRect());
-    QGraphicsOpacityEffect *incoming = opacityOf(tool);
+    QGraphicsOpacityEffect *incoming = opacityEffectOf(tool);
     if (!tool->isVisible() || tool->parentWidget() != m_content) {
         incoming->setOpacity(0.0);
         tool->setParent(m_content);
@@ -394,7 +384,7 @@ void AppDelegate::showTool(QWidget *tool)
     fade(incoming, 1.0);
     for (QWidget *other : toolViews())
         if (other != tool)
-            fade(opacityOf(other), 0.0);
+            fade(opacityEffectOf(other), 0.0);
     QPointer<QWidget> keep(tool);
     connect(group, &QAbstractAnimation::finished, this, [this, keep] {
         if (keep) {

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QRectF>
 
 #include <atomic>
 #include <memory>
@@ -109,7 +108,6 @@ private:
     QWidget *m_content = nullptr; // the main view under the title bar
     SideBar *m_sidebar = nullptr;
     QMenu *m_menu = nullptr;
-    QRectF m_arrowRect1;
     double m_oriArrowTop = 0;
     int m_currentTabIndex = 0;
 

@@ -319,12 +319,17 @@ DBusConnection *BusCall::connectionFor(const QDeadlineTimer &deadline) const
     return left > 0 ? t_connection.get(int(left)) : nullptr;
 }
 
-bool BusCall::call(int timeoutMs)
+DBusConnection *BusCall::readyConnection(const QDeadlineTimer &deadline) const
 {
     if (!m_message || !m_ok || m_reply || m_pending)
-        return false;
+        return nullptr;
+    return connectionFor(deadline);
+}
+
+bool BusCall::call(int timeoutMs)
+{
     const QDeadlineTimer deadline(timeoutMs);
-    DBusConnection *connection = connectionFor(deadline);
+    DBusConnection *connection = readyConnection(deadline);
     const qint64 left = deadline.remainingTime();
     if (!connection || left <= 0)
         return false;
@@ -339,10 +344,8 @@ bool BusCall::call(int timeoutMs)
 
 bool BusCall::send(int timeoutMs)
 {
-    if (!m_message || !m_ok || m_reply || m_pending)
-        return false;
     const QDeadlineTimer deadline(timeoutMs);
-    DBusConnection *connection = connectionFor(deadline);
+    DBusConnection *connection = readyConnection(deadline);
     const qint64 left = deadline.remainingTime();
     if (!connection || left <= 0)
         return false;

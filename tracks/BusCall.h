@@ -67,6 +67,9 @@ public:
 private:
     void appendBasic(int type, const void *value);
     DBusConnection *connectionFor(const QDeadlineTimer &deadline) const;
+    // The connection to send this call on; none when the call cannot go out
+    // (bad arguments, already sent or answered, no connection in time).
+    DBusConnection *readyConnection(const QDeadlineTimer &deadline) const;
 
     DBusMessage *m_message = nullptr;
     DBusMessage *m_reply = nullptr;

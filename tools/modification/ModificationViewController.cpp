@@ -1,6 +1,8 @@
 #include "ModificationViewController.h"
 #include "ui_ModificationViewController.h"
 
+#include "OpacityEffect.h"
+
 #include "ActionCell.h"
 #include "AlbumOrder.h"
 #include "ButtonArtwork.h"
@@ -129,7 +131,7 @@ void ModificationViewController::awakeFromNib()
     for (QRadioButton *radio : {ui->radioTN2Latest, ui->radioTN2Earliest})
         m_radioTN2->addButton(radio, radio->property("tag").toInt());
     for (QRadioButton *radio : {ui->radioTN1Track, ui->radioTN1Name, ui->radioTN2Latest, ui->radioTN2Earliest}) {
-        opacityEffect(radio)->setOpacity(0.8);
+        opacityEffectOf(radio)->setOpacity(0.8);
         setTextColour(radio, Utils::ColorSidebar());
     }
     ui->radioTN1Track->setChecked(true);
@@ -248,7 +250,7 @@ void ModificationViewController::setUpTrackList(int action)
     connect(clearButton, &QPushButton::clicked, this, [this, action] { clearTable(action); });
 
     // The table starts hidden behind its drop hint: the list is empty.
-    opacityEffect(table)->setOpacity(0.0);
+    opacityEffectOf(table)->setOpacity(0.0);
     table->hide();
     dropInfoImage(action)->setOpacity(1.0);
 }
@@ -293,24 +295,13 @@ DropHintImage *ModificationViewController::dropInfoImage(int action) const
     return nullptr;
 }
 
-QGraphicsOpacityEffect *ModificationViewController::opacityEffect(QWidget *widget)
-{
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(widget->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(widget);
-        effect->setOpacity(1.0);
-        widget->setGraphicsEffect(effect);
-    }
-    return effect;
-}
-
 void ModificationViewController::fade(QWidget *widget, qreal to)
 {
     // The drop hint fades by itself; anything else through an effect.
     QObject *target = widget;
     QByteArray property = "opacity";
     if (!qobject_cast<DropHintImage *>(widget))
-        target = opacityEffect(widget);
+        target = opacityEffectOf(widget);
     // A newer fade wins: the older one must not end later (and hide the table).
     for (auto *running : widget->findChildren<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
         running->stop();
@@ -406,7 +397,7 @@ void ModificationViewController::resizeEvent(QResizeEvent *event)
 
 void ModificationViewController::showOrHideBackButton(bool show)
 {
-    QGraphicsOpacityEffect *effect = opacityEffect(ui->backButton);
+    QGraphicsOpacityEffect *effect = opacityEffectOf(ui->backButton);
     for (auto *running : findChildren<QParallelAnimationGroup *>(QStringLiteral("backButtonSlide"), Qt::FindDirectChildrenOnly))
         running->stop();
 

@@ -108,7 +108,6 @@ private:
     void clearTable(int action);
     int hiddenBackButtonMargin() const;
     DropHintImage *dropInfoImage(int action) const;
-    QGraphicsOpacityEffect *opacityEffect(QWidget *widget);
     void fade(QWidget *widget, qreal to);
     void launchRun(int action, BatchRun::Steps steps);
 
