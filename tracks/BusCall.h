@@ -65,6 +65,8 @@ public:
     QList<QVariantMap> recordsResult() const;
 
 private:
+    // finish(), reading without sleeping for the first spinNs nanoseconds.
+    bool waitForAnswer(qint64 spinNs);
     void appendBasic(int type, const void *value);
     DBusConnection *connectionFor(const QDeadlineTimer &deadline) const;
     // The connection to send this call on; none when the call cannot go out
