@@ -280,41 +280,35 @@ BusCall &BusCall::operator<<(const QString &value)
 
 BusCall &BusCall::operator<<(const QStringList &values)
 {
-    DBusMessageIter it, array;
-    if (!m_message)
-        return *this;
-    dbus_message_iter_init_append(m_message, &it);
-    if (!dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, DBUS_TYPE_STRING_AS_STRING, &array)) {
-        m_ok = false;
-        return *this;
-    }
-    for (const QString &value : values) {
+    return appendArray(DBUS_TYPE_STRING, values, [](DBusMessageIter *array, const QString &value) {
         const QByteArray utf8 = value.toUtf8();
         const char *text = utf8.constData();
-        if (!validText(utf8) || !dbus_message_iter_append_basic(&array, DBUS_TYPE_STRING, &text)) {
-            m_ok = false;
-            dbus_message_iter_abandon_container(&it, &array);
-            return *this;
-        }
-    }
-    if (!dbus_message_iter_close_container(&it, &array))
-        m_ok = false;
-    return *this;
+        return validText(utf8) && dbus_message_iter_append_basic(array, DBUS_TYPE_STRING, &text);
+    });
 }
 
 BusCall &BusCall::operator<<(const QList<qint64> &values)
 {
+    return appendArray(DBUS_TYPE_INT64, values, [](DBusMessageIter *array, qint64 value) {
+        const dbus_int64_t v = value;
+        return bool(dbus_message_iter_append_basic(array, DBUS_TYPE_INT64, &v));
+    });
+}
+
+template<typename Values, typename AppendOne>
+BusCall &BusCall::appendArray(int elementType, const Values &values, AppendOne appendOne)
+{
     DBusMessageIter it, array;
     if (!m_message)
         return *this;
+    const char signature[2] = {char(elementType), 0};
     dbus_message_iter_init_append(m_message, &it);
-    if (!dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, DBUS_TYPE_INT64_AS_STRING, &array)) {
+    if (!dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, signature, &array)) {
         m_ok = false;
         return *this;
     }
-    for (qint64 value : values) {
-        const dbus_int64_t v = value;
-        if (!dbus_message_iter_append_basic(&array, DBUS_TYPE_INT64, &v)) {
+    for (const auto &value : values) {
+        if (!appendOne(&array, value)) {
             m_ok = false;
             dbus_message_iter_abandon_container(&it, &array);
             return *this;

@@ -68,6 +68,10 @@ private:
     // finish(), reading without sleeping for the first spinNs nanoseconds.
     bool waitForAnswer(qint64 spinNs);
     void appendBasic(int type, const void *value);
+    // Appends values as one array of elementType, each through appendOne;
+    // a value it refuses leaves the call unsendable.
+    template<typename Values, typename AppendOne>
+    BusCall &appendArray(int elementType, const Values &values, AppendOne appendOne);
     DBusConnection *connectionFor(const QDeadlineTimer &deadline) const;
     // The connection to send this call on; none when the call cannot go out
     // (bad arguments, already sent or answered, no connection in time).
