@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QTableView>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QVariantAnimation>
 
 namespace {
@@ -146,26 +147,48 @@ void DropView::cleanTable(QTableView *table)
         table->reset();
 }
 
-void DropView::getSelection()
+namespace {
+// The library's selected tracks, nothing when it is not running. Called off
+// the main thread: a library that hangs keeps the call waiting for as long
+// as the bridge's timeout.
+QList<TrackObject> readLibrarySelection()
 {
     const ITunesApplication library =
         ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
     if (!library.isRunning())
-        return;
+        return {};
     const QList<ITunesTrack> selected = library.selection().get();
-    QList<QUrl> locations;
     QList<TrackObject> tracks;
-    locations.reserve(selected.size());
     tracks.reserve(selected.size());
-    for (const ITunesTrack &track : selected) {
+    for (const ITunesTrack &track : selected)
         tracks.append(TrackObject::initWithName(track.name(), track.artist(), track.location(),
                                                 track.playedCount(), track.rating()));
-        locations.append(track.location());
-    }
+    return tracks;
+}
+} // namespace
+
+void DropView::getSelection()
+{
+    // Reads go one after the other, each listed before the next starts, so
+    // the lists grow in the order the drops came.
+    QFuture<QList<TrackObject>> read = m_selectionTaken.isFinished()
+        ? QtConcurrent::run(readLibrarySelection)
+        : m_selectionTaken.then(QtFuture::Launch::Async, readLibrarySelection);
+    m_selectionTaken = read.then(this, [this](const QList<TrackObject> &tracks) { listSelection(tracks); });
+}
+
+void DropView::listSelection(const QList<TrackObject> &tracks)
+{
     // One insertion for the whole selection, however large it is.
     m_model->addTracks(tracks);
-    if (!selected.isEmpty() && m_delegate)
+    if (!tracks.isEmpty() && m_delegate) {
+        QList<QUrl> locations;
+        locations.reserve(tracks.size());
+        for (const TrackObject &track : tracks)
+            locations.append(track.location);
         m_delegate->fileDropped(locations, this);
+    }
+    emit selectionTaken();
 }
 
 bool DropView::takeDrop(const QMimeData *mime)

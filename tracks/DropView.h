@@ -5,6 +5,7 @@
 #include "TrackObject.h"
 
 #include <QDateTime>
+#include <QFuture>
 #include <QList>
 #include <QPointer>
 #include <QUrl>
@@ -71,12 +72,17 @@ public:
     bool checkDuplicate(const QUrl &url) const { return m_model->containsFile(url); }
     void addTrackToArray(const TrackObject &track) { m_model->addTrack(track); }
     // Lists the library's selected tracks (nothing when it is not running) and
-    // tells the owner when there was at least one.
+    // tells the owner when there was at least one. The library is asked off
+    // the main thread; selectionTaken() follows when the tracks are listed.
     void getSelection();
 
     // What a drop does. False (and nothing read) when drops are not allowed.
     // Track lists take the library's selection 0.1 s later.
     bool takeDrop(const QMimeData *mime);
+
+signals:
+    // A getSelection() has listed what the library had selected (maybe nothing).
+    void selectionTaken();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -87,6 +93,7 @@ protected:
 
 private:
     void applyDelegates();
+    void listSelection(const QList<TrackObject> &tracks);
     void setSubviewsAlpha(qreal alpha);
 
     TrackListModel *m_model;
@@ -99,4 +106,5 @@ private:
     bool m_allowDrop = true;
     bool m_highlighted = false;
     qreal m_alpha = 1.0;
+    QFuture<void> m_selectionTaken; // the newest selection read and its listing
 };

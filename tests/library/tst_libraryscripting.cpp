@@ -72,29 +72,6 @@ struct PidGuard
     }
 };
 
-// A stop signal stops a process's threads one after the other, and a thread
-// that reads the bus may still answer a call until it is its turn.
-bool waitUntilStopped(pid_t pid)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 2000) {
-        bool allStopped = true;
-        const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
-            // The state follows the command name in parentheses: "pid (name) T ...".
-            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
-            const qsizetype close = line.lastIndexOf(')');
-            if (close < 0 || line.mid(close + 2, 1) != "T")
-                allStopped = false;
-        }
-        if (allStopped)
-            return true;
-        QThread::msleep(2);
-    }
-    return false;
-}
 
 qint64 ownerPid()
 {
@@ -448,8 +425,7 @@ private slots:
         QCOMPARE(selected[0].location(), QUrl::fromLocalFile(paths.last()));
 
         const pid_t pid = pid_t(library.pid());
-        ::kill(pid, SIGSTOP);
-        QVERIFY(waitUntilStopped(pid));
+        QVERIFY(library.suspend());
         QElapsedTimer clock;
         clock.start();
         {
@@ -484,8 +460,7 @@ private slots:
         const pid_t pid = pid_t(library.pid());
 
         // Hung: the call gives up at the timeout, not later.
-        ::kill(pid, SIGSTOP);
-        QVERIFY(waitUntilStopped(pid));
+        QVERIFY(library.suspend());
         QElapsedTimer clock;
         clock.start();
         ITunesTrack fresh(service, track.persistentId());

@@ -6,8 +6,13 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <csignal>
 
 struct LibraryProcess::TempDir
 {
@@ -112,4 +117,35 @@ bool LibraryProcess::isRunning() const
 qint64 LibraryProcess::pid() const
 {
     return m_process ? m_process->processId() : 0;
+}
+
+bool LibraryProcess::suspend()
+{
+    const qint64 id = pid();
+    if (id <= 0 || ::kill(pid_t(id), SIGSTOP) != 0)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000) {
+        bool allStopped = true;
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(id));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+            // The state follows the command name in parentheses: "pid (name) T ...".
+            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            const qsizetype close = line.lastIndexOf(')');
+            if (close < 0 || line.mid(close + 2, 1) != "T")
+                allStopped = false;
+        }
+        if (allStopped)
+            return true;
+        QThread::msleep(2);
+    }
+    return false;
+}
+
+void LibraryProcess::resume()
+{
+    if (const qint64 id = pid(); id > 0)
+        ::kill(pid_t(id), SIGCONT);
 }

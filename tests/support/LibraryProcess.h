@@ -26,6 +26,10 @@ public:
     // Asks the library to quit over the bus; kills it when it does not.
     void stop();
     bool restart();
+    // Stops the process (SIGSTOP) as a hung library, and waits until every
+    // thread of it has stopped: until then one may still answer a call.
+    bool suspend();
+    void resume();
 
     bool isRunning() const;
     qint64 pid() const;

@@ -6,7 +6,9 @@
 #include "LibraryProcess.h"
 #include "musiclibraryproxy.h"
 
+#include <QElapsedTimer>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,7 +33,7 @@ private slots:
                 m_proxy->SetSelection({}).waitForFinished();
             }
             OwnedList list(running ? 4 : 3);
-            list.view.getSelection();
+            QVERIFY(takeSelection(list.view));
             QVERIFY(list.view.tracks().isEmpty());
             QVERIFY(list.owner.calls.isEmpty());
         }
@@ -66,7 +68,7 @@ private slots:
 
         // Taking the same selection again lists no track twice, but the owner
         // still hears of it.
-        list.view.getSelection();
+        QVERIFY(takeSelection(list.view));
         QCOMPARE(list.view.tracks().size(), 2);
         QCOMPARE(list.owner.calls.size(), 2);
 
@@ -78,7 +80,49 @@ private slots:
         QVERIFY(refusing.view.tracks().isEmpty());
     }
 
+    void hungLibraryKeepsTheWindowGoing()
+    {
+        QVERIFY(m_proxy);
+        const qint64 track = addTrack("Patient", "3");
+        QVERIFY(track > 0);
+        m_proxy->SetSelection({track}).waitForFinished();
+        QVERIFY(m_library.suspend());
+        OwnedList list(4);
+        QSignalSpy taken(&list.view, &DropView::selectionTaken);
+        QElapsedTimer clock;
+        clock.start();
+        list.view.getSelection();
+        list.view.getSelection();
+        // The window is not held up by the call (the bridge would wait 5 s).
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(100);
+        QCOMPARE(taken.size(), 0);
+        m_library.resume();
+        QTRY_COMPARE_WITH_TIMEOUT(taken.size(), 2, 8000);
+        QCOMPARE(list.view.tracks().size(), 1);
+        QCOMPARE(list.view.tracks().at(0).name, QStringLiteral("Patient"));
+        QCOMPARE(list.owner.calls.size(), 2);
+
+        // A list closed while the library is being asked hears nothing later.
+        QVERIFY(m_library.suspend());
+        auto closing = std::make_unique<OwnedList>(3);
+        closing->view.getSelection();
+        closing.reset();
+        m_library.resume();
+        OwnedList after(3);
+        QVERIFY(takeSelection(after.view));
+        QCOMPARE(after.view.tracks().size(), 1);
+    }
+
 private:
+    static bool takeSelection(DropView &view)
+    {
+        QSignalSpy taken(&view, &DropView::selectionTaken);
+        view.getSelection();
+        // A quick answer is listed before getSelection() returns.
+        return !taken.isEmpty() || taken.wait(8000);
+    }
+
     qint64 addTrack(const QString &name, const QString &track)
     {
         const QString path = m_dir.filePath(name + ".mp3");
