@@ -9,11 +9,29 @@
 
 #include <algorithm>
 
+namespace {
+// The window's model. Tracks dragged out go in the order the window shows
+// them, not the order they were selected in.
+class WindowOrderModel : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    QMimeData *mimeData(const QModelIndexList &indexes) const override
+    {
+        QModelIndexList inWindowOrder = indexes;
+        std::stable_sort(inWindowOrder.begin(), inWindowOrder.end(),
+                         [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+        return QSortFilterProxyModel::mimeData(inWindowOrder);
+    }
+};
+} // namespace
+
 MusicLibrary::MusicLibrary(TrackStore *store, QObject *parent)
     : QObject(parent),
       m_store(store),
       m_model(new TrackTableModel(store, this)),
-      m_proxy(new QSortFilterProxyModel(this)),
+      m_proxy(new WindowOrderModel(this)),
       m_selection(new QItemSelectionModel(m_proxy, this))
 {
     m_proxy->setSourceModel(m_model);

@@ -163,10 +163,15 @@ private slots:
         QCOMPARE(model->index(0, TrackTableModel::Name).data().toString(), QStringLiteral("A"));
         QCOMPARE(model->index(2, TrackTableModel::Name).data().toString(), QStringLiteral("C"));
 
-        std::unique_ptr<QMimeData> drag(model->mimeData({model->index(2, 0), model->index(2, 1), model->index(0, 0)}));
+        // Each track goes out once, in the order the window shows them.
+        const QUrl third = QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("dropped album/cd2/01 c.mp3")));
+        const QModelIndexList selectedBackwards{model->index(2, 0), model->index(2, 1), model->index(0, 0)};
+        std::unique_ptr<QMimeData> drag(model->mimeData(selectedBackwards));
         QVERIFY(drag->hasFormat(QStringLiteral("text/uri-list")));
-        QCOMPARE(drag->urls(), (QList<QUrl>{QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("dropped album/cd2/01 c.mp3"))),
-                                            QUrl::fromLocalFile(first)}));
+        QCOMPARE(drag->urls(), (QList<QUrl>{QUrl::fromLocalFile(first), third}));
+        model->sort(TrackTableModel::Name, Qt::DescendingOrder);
+        drag.reset(model->mimeData({model->index(2, 0), model->index(0, 0)}));
+        QCOMPARE(drag->urls(), (QList<QUrl>{third, QUrl::fromLocalFile(first)}));
         QVERIFY(!(model->supportedDragActions() & Qt::MoveAction));
     }
 };
