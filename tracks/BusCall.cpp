@@ -207,6 +207,7 @@ QVariant basicValue(DBusMessageIter *it)
         return {};
     }
 }
+
 // How long a single call reads for its answer before it sleeps. Only where
 // another CPU can run the service meanwhile; on one CPU reading would only
 // keep the service from answering.

@@ -53,6 +53,24 @@ protected:
 private:
     qreal m_strength = 0.0;
 };
+
+// The library's selected tracks, nothing when it is not running. Called off
+// the main thread: a library that hangs keeps the call waiting for as long
+// as the bridge's timeout.
+QList<TrackObject> readLibrarySelection()
+{
+    const ITunesApplication library =
+        ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
+    if (!library.isRunning())
+        return {};
+    const QList<ITunesTrack> selected = library.selection().get();
+    QList<TrackObject> tracks;
+    tracks.reserve(selected.size());
+    for (const ITunesTrack &track : selected)
+        tracks.append(TrackObject::initWithName(track.name(), track.artist(), track.location(),
+                                                track.playedCount(), track.rating()));
+    return tracks;
+}
 } // namespace
 
 DropView::DropView(QWidget *parent)
@@ -146,26 +164,6 @@ void DropView::cleanTable(QTableView *table)
     if (table && table->model() != m_model)
         table->reset();
 }
-
-namespace {
-// The library's selected tracks, nothing when it is not running. Called off
-// the main thread: a library that hangs keeps the call waiting for as long
-// as the bridge's timeout.
-QList<TrackObject> readLibrarySelection()
-{
-    const ITunesApplication library =
-        ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
-    if (!library.isRunning())
-        return {};
-    const QList<ITunesTrack> selected = library.selection().get();
-    QList<TrackObject> tracks;
-    tracks.reserve(selected.size());
-    for (const ITunesTrack &track : selected)
-        tracks.append(TrackObject::initWithName(track.name(), track.artist(), track.location(),
-                                                track.playedCount(), track.rating()));
-    return tracks;
-}
-} // namespace
 
 void DropView::getSelection()
 {
