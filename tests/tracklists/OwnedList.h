@@ -2,27 +2,21 @@
 
 #include "DropView.h"
 
-// A list's owner that records every "items came in" it hears, and a list of a
-// given kind owned by one.
-struct RecordingOwner : FileDropDelegate
+// A list of a given kind whose owner records every "items came in" it hears.
+struct OwnedList : FileDropDelegate
 {
-    QList<QList<QUrl>> calls;
-    DropView *sender = nullptr;
+    explicit OwnedList(int action)
+    {
+        view.setDelegate(this);
+        view.setCurrentAction(action);
+    }
     void fileDropped(const QList<QUrl> &items, DropView *from) override
     {
         calls.append(items);
         sender = from;
     }
-};
 
-struct OwnedList
-{
-    explicit OwnedList(int action)
-    {
-        view.setDelegate(&owner);
-        view.setCurrentAction(action);
-    }
-
-    RecordingOwner owner;
+    QList<QList<QUrl>> calls;
+    DropView *sender = nullptr;
     DropView view;
 };

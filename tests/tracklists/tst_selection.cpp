@@ -24,19 +24,17 @@ private slots:
 
     void noLibraryOrEmptySelectionListsNothing()
     {
-        for (bool running : {false, true}) {
-            if (running) {
-                QVERIFY(m_library.start());
-                m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                                                              QDBusConnection::sessionBus());
-                QVERIFY(addTrack("Unselected", "1") > 0);
-                m_proxy->SetSelection({}).waitForFinished();
-            }
-            OwnedList list(running ? 4 : 3);
-            QVERIFY(takeSelection(list.view));
-            QVERIFY(list.view.tracks().isEmpty());
-            QVERIFY(list.owner.calls.isEmpty());
-        }
+        OwnedList idle(3);
+        QVERIFY(takeSelection(idle.view)); // the library is not running
+        QVERIFY(m_library.start());
+        m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                                      QDBusConnection::sessionBus());
+        QVERIFY(addTrack("Unselected", "1") > 0);
+        m_proxy->SetSelection({}).waitForFinished();
+        OwnedList empty(4);
+        QVERIFY(takeSelection(empty.view));
+        for (const OwnedList *list : {&idle, &empty})
+            QVERIFY(list->view.tracks().isEmpty() && list->calls.isEmpty());
     }
 
     void dropListsTheSelectedTracks()
@@ -60,24 +58,9 @@ private slots:
         QCOMPARE(tracks.at(0).name, QStringLiteral("First"));
         QCOMPARE(tracks.at(0).artist, QStringLiteral("The Artist"));
         QCOMPARE(tracks.at(0).plays, 7);
-        QCOMPARE(tracks.at(0).playsNew, 7);
         QCOMPARE(tracks.at(1).rating, 60);
         QCOMPARE(tracks.at(1).location, QUrl::fromLocalFile(m_dir.filePath("Second.mp3")));
-        QCOMPARE(list.owner.calls, (QList<QList<QUrl>>{{tracks.at(0).location, tracks.at(1).location}}));
-        QCOMPARE(list.view.model()->index(0, 2).data().toInt(), 7);
-
-        // Taking the same selection again lists no track twice, but the owner
-        // still hears of it.
-        QVERIFY(takeSelection(list.view));
-        QCOMPARE(list.view.tracks().size(), 2);
-        QCOMPARE(list.owner.calls.size(), 2);
-
-        // A refused drop does not take the selection.
-        OwnedList refusing(4);
-        refusing.view.setAllowDrop(false);
-        QVERIFY(!refusing.view.takeDrop(&trigger));
-        QTest::qWait(200);
-        QVERIFY(refusing.view.tracks().isEmpty());
+        QCOMPARE(list.calls, (QList<QList<QUrl>>{{tracks.at(0).location, tracks.at(1).location}}));
     }
 
     void hungLibraryKeepsTheWindowGoing()
@@ -101,7 +84,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(taken.size(), 2, 8000);
         QCOMPARE(list.view.tracks().size(), 1);
         QCOMPARE(list.view.tracks().at(0).name, QStringLiteral("Patient"));
-        QCOMPARE(list.owner.calls.size(), 2);
+        QCOMPARE(list.calls.size(), 2);
 
         // A list closed while the library is being asked hears nothing later.
         QVERIFY(m_library.suspend());
