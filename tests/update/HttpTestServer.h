@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QHostAddress>
+#include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 // A small HTTP server on 127.0.0.1 for tests: records each request and
 // answers every one the same way, or never (to stand for a hung service).
-class HttpTestServer : public QObject
+class HttpTestServer : public QTcpServer
 {
-    Q_OBJECT
 public:
     struct Request
     {
@@ -23,50 +22,38 @@ public:
 
     HttpTestServer()
     {
-        server.listen(QHostAddress::LocalHost);
-        connect(&server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = server.nextPendingConnection()) {
-                socket->setParent(this);
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection())
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
-            }
         });
     }
 
-    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()); }
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/").arg(serverPort()); }
 
-    // An address where nothing listens.
-    static QString deadBaseUrl()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
-    }
+    // An address where nothing listens any more.
+    static QString deadBaseUrl() { return HttpTestServer().baseUrl(); }
 
 private:
     void readFrom(QTcpSocket *socket)
     {
         // What came so far stays with the socket until the request is whole.
-        const QByteArray buffer = socket->property("received").toByteArray() + socket->readAll();
-        socket->setProperty("received", buffer);
+        QByteArray &buffer = received[socket];
+        buffer += socket->readAll();
         const qsizetype end = buffer.indexOf("\r\n\r\n");
-        if (end < 0)
-            return;
         const QByteArray head = buffer.left(end);
         const qsizetype at = head.toLower().indexOf("\r\ncontent-length:");
         const qsizetype length = at < 0 ? 0 : head.mid(at + 17).split('\r').value(0).trimmed().toLongLong();
-        if (buffer.size() < end + 4 + length)
+        if (end < 0 || buffer.size() < end + 4 + length)
             return;
-        const Request request{head, buffer.mid(end + 4, length)};
-        socket->setProperty("received", QByteArray());
-        requests.append(request);
+        requests.append({head, buffer.mid(end + 4, length)});
+        buffer.clear();
         if (!answer)
             return;
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\n"
-                      "Content-Type: text/plain; charset=utf-8\r\n"
-                      "Content-Length: " + QByteArray::number(body.size()) + "\r\n"
-                      "Connection: close\r\n\r\n" + body);
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
-    QTcpServer server;
+    QHash<QTcpSocket *, QByteArray> received;
 };
