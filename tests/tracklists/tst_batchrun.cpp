@@ -10,7 +10,6 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QProgressBar>
 #include <QSemaphore>
 #include <QTableView>
@@ -31,16 +30,9 @@ struct RunRecord
 {
     QList<int> bar;
     int ends = 0;
-    bool finished = false;
+    QPointer<BatchRun> run;
     QPointer<QDialog> sheet;
-    QMutex mutex;
-    QList<int> worked;
-
-    void work(int item)
-    {
-        QMutexLocker lock(&mutex);
-        worked.append(item);
-    }
+    QList<int> worked; // by the worker alone; read once the run has ended
 
     // Starts the run; its end step is counted before the tool's own runs.
     BatchRun *start(QWidget *tool, BatchRun::Steps steps)
@@ -50,28 +42,24 @@ struct RunRecord
             if (end)
                 end();
         };
-        BatchRun *run = BatchRun::start(tool, std::move(steps));
+        run = BatchRun::start(tool, std::move(steps));
         sheet = run->sheet();
         QObject::connect(run, &BatchRun::barValueChanged, run, [this](int v) { bar.append(v); });
-        QObject::connect(run, &BatchRun::finished, run, [this] { finished = true; });
         return run;
     }
 
-    // The run has ended once, and its sheet is gone.
+    // The run has ended once, and it and its sheet are gone.
     bool ended()
     {
-        return QTest::qWaitFor([this] { return finished && sheet.isNull(); }, runBoundMs) && ends == 1;
+        return QTest::qWaitFor([this] { return run.isNull() && sheet.isNull(); }, runBoundMs) && ends == 1;
     }
 };
-
 } // namespace
 
 class TestBatchRun : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
     void sheetCoversTheToolWhileItsOneItemIsWorked()
     {
         QWidget window;
@@ -125,7 +113,7 @@ private slots:
             wait.start();
             while (seen.load() != k + 1 && !wait.hasExpired(2000))
                 QThread::msleep(2);
-            record.work(seen.load() == k + 1 ? 2 - k : -1);
+            record.worked.append(seen.load() == k + 1 ? 2 - k : -1);
         };
         connect(record.start(&tool, steps), &BatchRun::barValueChanged, &tool, [&](int v) { seen = v; });
         QVERIFY(record.ended());
@@ -168,7 +156,7 @@ private slots:
             BatchRun::Steps steps;
             steps.count = nothingToDo ? 3 : 0;
             steps.before = [nothingToDo] { return !nothingToDo; };
-            steps.work = [&](int i) { record.work(i); };
+            steps.work = [&](int i) { record.worked.append(i); };
             record.start(&tool, steps);
             QVERIFY(record.ended());
             QVERIFY(record.bar.isEmpty() && record.worked.isEmpty());
@@ -180,7 +168,7 @@ private slots:
         steps.work = [&](int i) {
             if (i == 1)
                 throw std::runtime_error("item cannot be changed");
-            record.work(i);
+            record.worked.append(i);
         };
         steps.afterProgress = [](int i) {
             if (i == 2)

@@ -64,14 +64,7 @@ private slots:
         QCOMPARE(view.files(), files({"b.mp3", "a #1 ü.mp3", "d.mp3", "c.mp3"}));
         QCOMPARE(list.calls.size(), 2);
         QCOMPARE(list.calls.at(1).size(), 3);
-        QCOMPARE(table.model()->index(3, 0).data().toString(), QStringLiteral("c.mp3"));
         view.reloadRows({1, 7, -1}, 2); // the tester fails on a change of rows that are not there
-
-        // Switching the list kind switches what rows there are.
-        view.setCurrentAction(3);
-        QCOMPARE(table.model()->rowCount(), 0);
-        view.setCurrentAction(0);
-        QCOMPARE(table.model()->rowCount(), 4);
 
         // The owner's sorted copy replaces the list; duplicates are judged on it.
         view.setFiles({file("z.mp3")});
@@ -88,7 +81,6 @@ private slots:
         view.setCurrentAction(3);
         QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         view.addTrackToArray(TrackObject::initWithName("One", "A", file("1.mp3"), 3, 40));
-        view.addTrackToArray(TrackObject::initWithName("One again", "A", file("1.mp3"), 9, 0));
         // Tracks without a file (streams) are each their own row.
         view.addTrackToArray(TrackObject::initWithName("Stream", "B", QUrl(), 0, 0));
         view.addTrackToArray(TrackObject::initWithName("Stream", "B", QUrl(), 0, 0));
