@@ -4,21 +4,17 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <utility>
+
 // A small HTTP server on 127.0.0.1 for tests: records each request and
 // answers every one the same way, or never (to stand for a hung service).
 class HttpTestServer : public QTcpServer
 {
 public:
-    struct Request
-    {
-        QByteArray head; // request line and headers, as sent
-        QByteArray body;
-    };
-
     int status = 200;
     QByteArray body;
     bool answer = true;
-    QList<Request> requests;
+    QList<QByteArray> requests; // each whole, as sent
 
     HttpTestServer()
     {
@@ -46,8 +42,7 @@ private:
         const qsizetype length = at < 0 ? 0 : head.mid(at + 17).split('\r').value(0).trimmed().toLongLong();
         if (end < 0 || buffer.size() < end + 4 + length)
             return;
-        requests.append({head, buffer.mid(end + 4, length)});
-        buffer.clear();
+        requests.append(std::exchange(buffer, {}));
         if (!answer)
             return;
         socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Length: " +
