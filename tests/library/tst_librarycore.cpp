@@ -59,35 +59,18 @@ private slots:
         QVERIFY(!AudioFileInfo::read(text));
     }
 
-    void storeKeepsTracksAcrossOpensAndGuardsItsSchema()
+    // Tracks and their changes outlive the process (see the scripting tests);
+    // a file from a newer schema is left alone, not rewritten.
+    void storeRefusesANewerSchema()
     {
         const QString path = m_dir.filePath(QStringLiteral("lib/Library.sqlite"));
-        qint64 id = 0;
         {
             TrackStore store;
             QVERIFY(store.open(path));
             TrackRecord r;
-            r.name = QStringLiteral("Song");
             r.location = QStringLiteral("file:///music/song.mp3");
-            r.dateAdded = 1234567890123;
-            id = store.insert(r);
-            QVERIFY(id > 0);
-            QCOMPARE(store.insert(r), 0); // the location is taken
-            TrackRecord changed = *store.track(id);
-            changed.playedCount = 17;
-            QVERIFY(store.update(changed));
-            changed.id = id + 100;
-            QVERIFY(!store.update(changed));
+            QVERIFY(store.insert(r) > 0);
         }
-        {
-            TrackStore store;
-            QVERIFY(store.open(path));
-            QCOMPARE(store.tracks().size(), 1);
-            QCOMPARE(store.track(id)->playedCount, 17);
-            QCOMPARE(store.track(id)->dateAdded, 1234567890123);
-            QCOMPARE(store.idForLocation(QStringLiteral("file:///music/song.mp3")), id);
-        }
-        // A file from a newer schema is left alone, not rewritten.
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bump"));
             db.setDatabaseName(path);
