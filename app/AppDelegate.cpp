@@ -1,21 +1,21 @@
-#include "AppDelegate.h"
+#include "app/AppDelegate.h"
 #include "ui_MainWindow.h"
 
-#include "AboutWindowController.h"
-#include "Arrow.h"
-#include "CountEditorViewController.h"
-#include "DateAddedViewController.h"
-#include "Endpoints.h"
-#include "ITunesApplication.h"
-#include "LibraryWatch.h"
-#include "ModificationViewController.h"
-#include "OpacityEffect.h"
-#include "RatingViewController.h"
-#include "SideBar.h"
-#include "SingleInstance.h"
-#include "TitleBarWindow.h"
-#include "UpdateWindowController.h"
-#include "Utils.h"
+#include "app/update/AboutWindowController.h"
+#include "style/Arrow.h"
+#include "tools/playcount/CountEditorViewController.h"
+#include "tools/dateadded/DateAddedViewController.h"
+#include "app/common/Endpoints.h"
+#include "tracks/library/ITunesApplication.h"
+#include "app/LibraryWatch.h"
+#include "tools/modification/ModificationViewController.h"
+#include "style/OpacityEffect.h"
+#include "tools/rating/RatingViewController.h"
+#include "style/SideBar.h"
+#include "app/SingleInstance.h"
+#include "window/TitleBarWindow.h"
+#include "app/update/UpdateWindowController.h"
+#include "app/common/Utils.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,7 +41,7 @@ const char *const tabIcons[4] = {":/images/tab_modified.png", ":/images/tab_adde
 
 bool libraryIsRunning()
 {
-    return ITunesApplication::applicationWithBundleIdentifier(QLatin1String(AppDelegate::bundleIdentifier))
+    return ITunesApplication::iTunes()
         .isRunning();
 }
 
@@ -490,7 +490,7 @@ void AppDelegate::alertDidEnd(int returnCode)
     if (returnCode == 1000) {
         // Starting the library may take a moment; the window stays live meanwhile.
         QThreadPool::globalInstance()->start([] {
-            ITunesApplication::applicationWithBundleIdentifier(QLatin1String(bundleIdentifier)).run();
+            ITunesApplication::iTunes().run();
         });
         m_iTunesAlertShown = false;
     } else {

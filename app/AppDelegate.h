@@ -35,7 +35,6 @@ class AppDelegate : public QObject
     Q_OBJECT
     Q_PROPERTY(double arrowTop READ arrowTop WRITE setArrowTop)
 public:
-    static constexpr const char *bundleIdentifier = "com.apple.iTunes";
     static constexpr double sidebarWidth = 69.0;
 
     explicit AppDelegate(QObject *parent = nullptr);

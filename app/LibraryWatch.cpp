@@ -1,4 +1,4 @@
-#include "LibraryWatch.h"
+#include "app/LibraryWatch.h"
 
 #include <QMetaObject>
 

@@ -2,11 +2,11 @@
 // library: add, refresh and reveal through the bridge, timed per file against
 // a real headless library on the current session bus.
 
-#include "AudioFiles.h"
-#include "BusNameWatch.h"
-#include "ITunesApplication.h"
-#include "LibraryProcess.h"
-#include "Scenario.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/library/BusNameWatch.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tests/support/LibraryProcess.h"
+#include "bench/Scenario.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,7 +39,7 @@ int bridgeRoundtrip(const QStringList &args)
                      qPrintable(LibraryProcess::program()));
         return 1;
     }
-    const ITunesApplication iTunes = ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
+    const ITunesApplication iTunes = ITunesApplication::iTunes();
     QList<double> perFile, adds, refreshes, reveals;
     perFile.reserve(n);
     int failed = 0;

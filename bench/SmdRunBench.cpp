@@ -3,12 +3,12 @@
 // library not running (against `touch -m` over the same files) and once with
 // a headless library that has every file.
 
-#include "AudioFiles.h"
-#include "DropView.h"
-#include "ITunesApplication.h"
-#include "LibraryProcess.h"
-#include "ModificationViewController.h"
-#include "Scenario.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tests/support/LibraryProcess.h"
+#include "tools/modification/ModificationViewController.h"
+#include "bench/Scenario.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -109,7 +109,7 @@ double loadAverage()
 int smdRun(const QStringList &args)
 {
     const int n = std::max(1, args.value(0, QStringLiteral("10000")).toInt());
-    const ITunesApplication iTunes = ITunesApplication::applicationWithBundleIdentifier(QStringLiteral("com.apple.iTunes"));
+    const ITunesApplication iTunes = ITunesApplication::iTunes();
     if (iTunes.isRunning()) {
         std::fprintf(stderr, "smd-run: a library already runs on this bus; run under dbus-run-session\n");
         return 1;

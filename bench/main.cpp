@@ -1,4 +1,4 @@
-#include "Scenario.h"
+#include "bench/Scenario.h"
 
 #include <QApplication>
 #include <QJsonDocument>

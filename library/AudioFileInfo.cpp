@@ -1,4 +1,4 @@
-#include "AudioFileInfo.h"
+#include "library/AudioFileInfo.h"
 
 #include <QFile>
 #include <QFileInfo>

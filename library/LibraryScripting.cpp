@@ -1,7 +1,7 @@
-#include "LibraryScripting.h"
-#include "LibraryProtocol.h"
-#include "MusicLibrary.h"
-#include "TrackStore.h"
+#include "library/LibraryScripting.h"
+#include "protocol/LibraryProtocol.h"
+#include "library/MusicLibrary.h"
+#include "library/TrackStore.h"
 #include "libraryadaptor.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "LibraryWindow.h"
-#include "MusicLibrary.h"
-#include "TrackStore.h"
-#include "TrackTableModel.h"
+#include "library/LibraryWindow.h"
+#include "library/MusicLibrary.h"
+#include "library/TrackStore.h"
+#include "library/TrackTableModel.h"
 
 #include <QHeaderView>
 #include <QSortFilterProxyModel>

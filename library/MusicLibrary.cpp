@@ -1,6 +1,6 @@
-#include "MusicLibrary.h"
-#include "TrackStore.h"
-#include "TrackTableModel.h"
+#include "library/MusicLibrary.h"
+#include "library/TrackStore.h"
+#include "library/TrackTableModel.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioFileInfo.h"
-#include "TrackRecord.h"
+#include "library/AudioFileInfo.h"
+#include "library/TrackRecord.h"
 
 #include <QHash>
 #include <QItemSelectionModel>

@@ -1,11 +1,11 @@
-#include "TrackStore.h"
+#include "library/TrackStore.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUuid>
 
-#include "LibraryProtocol.h"
+#include "protocol/LibraryProtocol.h"
 
 QVariantMap TrackRecord::toVariantMap() const
 {

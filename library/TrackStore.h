@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrackRecord.h"
+#include "library/TrackRecord.h"
 
 #include <QHash>
 #include <QList>

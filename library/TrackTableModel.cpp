@@ -1,5 +1,5 @@
-#include "TrackTableModel.h"
-#include "TrackStore.h"
+#include "library/TrackTableModel.h"
+#include "library/TrackStore.h"
 
 #include <QDateTime>
 #include <QMimeData>

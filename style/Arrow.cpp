@@ -1,6 +1,6 @@
-#include "Arrow.h"
+#include "style/Arrow.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "ButtonArtwork.h"
+#include "style/ButtonArtwork.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StretchableImage.h"
+#include "style/StretchableImage.h"
 
 #include <QIcon>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "OpacityEffect.h"
+#include "style/OpacityEffect.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QWidget>

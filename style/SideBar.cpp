@@ -1,6 +1,6 @@
-#include "SideBar.h"
+#include "style/SideBar.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

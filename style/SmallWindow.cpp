@@ -1,7 +1,7 @@
-#include "SmallWindow.h"
+#include "style/SmallWindow.h"
 
-#include "ButtonArtwork.h"
-#include "Utils.h"
+#include "style/ButtonArtwork.h"
+#include "app/common/Utils.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "StretchableImage.h"
+#include "style/StretchableImage.h"
 
 #include <QPainter>
 

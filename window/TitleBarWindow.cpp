@@ -1,6 +1,6 @@
-#include "TitleBarWindow.h"
+#include "window/TitleBarWindow.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

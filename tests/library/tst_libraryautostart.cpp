@@ -3,8 +3,8 @@
 // name is activatable (activation leaves a mark on disk) and checks that no
 // bridge call leaves that mark, while a plain auto-starting call does.
 
-#include "ITunesApplication.h"
-#include "LibraryProtocol.h"
+#include "tracks/library/ITunesApplication.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,12 +1,12 @@
 // The library's parts in-process: what counts as an audio file, the store's
 // persistence and schema guard, window order and drag and drop.
 
-#include "AudioFileInfo.h"
-#include "AudioFiles.h"
-#include "LibraryWindow.h"
-#include "MusicLibrary.h"
-#include "TrackStore.h"
-#include "TrackTableModel.h"
+#include "library/AudioFileInfo.h"
+#include "tests/support/AudioFiles.h"
+#include "library/LibraryWindow.h"
+#include "library/MusicLibrary.h"
+#include "library/TrackStore.h"
+#include "library/TrackTableModel.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The scripting bridge against a real headless music-library on a private bus.
 
-#include "AudioFiles.h"
-#include "ITunesApplication.h"
-#include "LibraryProcess.h"
-#include "LibraryProtocol.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tests/support/LibraryProcess.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

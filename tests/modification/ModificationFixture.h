@@ -3,10 +3,10 @@
 // Shared by the Date Modified tool's tests: a shown tool, real tagged files
 // in a temporary folder, drops and clicks as a user makes them.
 
-#include "AudioFiles.h"
-#include "DropView.h"
-#include "ModificationDates.h"
-#include "ModificationViewController.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/lists/DropView.h"
+#include "tools/modification/ModificationDates.h"
+#include "tools/modification/ModificationViewController.h"
 
 #include <QAbstractButton>
 #include <QListView>

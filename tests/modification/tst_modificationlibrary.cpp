@@ -1,8 +1,8 @@
 // The Date Modified tool's runs with the real music library running: the
 // library's date modified and selection follow each run.
-#include "ModificationFixture.h"
+#include "tests/modification/ModificationFixture.h"
 
-#include "LibraryProcess.h"
+#include "tests/support/LibraryProcess.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,9 +1,9 @@
 // The Date Modified tool as a user meets it: navigation, lists, the date
 // controls and the runs over real files. The library is not running.
-#include "ModificationFixture.h"
+#include "tests/modification/ModificationFixture.h"
 
-#include "ClockFace.h"
-#include "DropHintImage.h"
+#include "tools/modification/ClockFace.h"
+#include "tracks/lists/DropHintImage.h"
 
 #include <QAction>
 #include <QCalendarWidget>

@@ -1,11 +1,11 @@
 // The library presence watch against the real music library on a private bus:
 // the alert follows the library going and coming, "Yes" starts it, "Quit"
 // quits, and the alert never takes another sheet with it.
-#include "AppDelegate.h"
-#include "BatchRun.h"
-#include "LibraryProcess.h"
-#include "ModificationViewController.h"
-#include "TitleBarWindow.h"
+#include "app/AppDelegate.h"
+#include "tracks/lists/BatchRun.h"
+#include "tests/support/LibraryProcess.h"
+#include "tools/modification/ModificationViewController.h"
+#include "window/TitleBarWindow.h"
 
 #include <QAbstractButton>
 #include <QDBusConnection>

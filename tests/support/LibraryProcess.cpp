@@ -1,5 +1,5 @@
-#include "LibraryProcess.h"
-#include "LibraryProtocol.h"
+#include "tests/support/LibraryProcess.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

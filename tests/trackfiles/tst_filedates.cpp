@@ -1,7 +1,7 @@
 // File dates: birth time as the file system reports it, modification time to
 // the nanosecond, and the conversions to and from QDateTime.
 
-#include "FileDates.h"
+#include "tracks/files/FileDates.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The track-number text read from real files of every format the library
 // meets, and from files that are not what their names say.
 
-#include "AudioFiles.h"
-#include "ID3Parser.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/files/ID3Parser.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DropView.h"
+#include "tracks/lists/DropView.h"
 
 // A list of a given kind whose owner records every "items came in" it hears.
 struct OwnedList : FileDropDelegate

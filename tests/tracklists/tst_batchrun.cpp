@@ -1,11 +1,11 @@
 // Batch runs: the progress each kind of tool posts, the sheet over the tool's
 // window, and runs that meet missing files, failing items and a library that
 // is killed halfway.
-#include "AudioFiles.h"
-#include "BatchRun.h"
-#include "FileDates.h"
-#include "LibraryProcess.h"
-#include "LibraryRefresh.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/lists/BatchRun.h"
+#include "tracks/files/FileDates.h"
+#include "tests/support/LibraryProcess.h"
+#include "tracks/library/LibraryRefresh.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Drops onto a track list: what is listed, what the owner hears, refusal and
 // the highlight.
-#include "DropView.h"
-#include "OwnedList.h"
-#include "Utils.h"
+#include "tracks/lists/DropView.h"
+#include "tests/tracklists/OwnedList.h"
+#include "app/common/Utils.h"
 
 #include <QAbstractItemModelTester>
 #include <QDragEnterEvent>

@@ -1,9 +1,9 @@
 // Play Count and Rating lists take the library's selection when something is
 // dropped on them.
-#include "AudioFiles.h"
-#include "DropView.h"
-#include "OwnedList.h"
-#include "LibraryProcess.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/lists/DropView.h"
+#include "tests/tracklists/OwnedList.h"
+#include "tests/support/LibraryProcess.h"
 #include "musiclibraryproxy.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "DateAddedViewController.h"
+#include "tools/dateadded/DateAddedViewController.h"
 #include "ui_DateAddedViewController.h"
 
 DateAddedViewController::DateAddedViewController(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::DateAddedViewController>())

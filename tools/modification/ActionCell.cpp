@@ -1,6 +1,6 @@
-#include "ActionCell.h"
+#include "tools/modification/ActionCell.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QPainter>
 

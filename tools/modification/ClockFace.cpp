@@ -1,6 +1,6 @@
-#include "ClockFace.h"
+#include "tools/modification/ClockFace.h"
 
-#include "Utils.h"
+#include "app/common/Utils.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "ModificationDates.h"
+#include "tools/modification/ModificationDates.h"
 
 namespace ModificationDates {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDates.h"
+#include "tracks/files/FileDates.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,18 +1,18 @@
-#include "ModificationViewController.h"
+#include "tools/modification/ModificationViewController.h"
 #include "ui_ModificationViewController.h"
 
-#include "OpacityEffect.h"
+#include "style/OpacityEffect.h"
 
-#include "ActionCell.h"
-#include "AlbumOrder.h"
-#include "ButtonArtwork.h"
-#include "DropHintImage.h"
-#include "DropView.h"
-#include "FadeVeil.h"
-#include "FileDates.h"
-#include "LibraryRefresh.h"
-#include "ModificationDates.h"
-#include "Utils.h"
+#include "tools/modification/ActionCell.h"
+#include "tracks/files/AlbumOrder.h"
+#include "style/ButtonArtwork.h"
+#include "tracks/lists/DropHintImage.h"
+#include "tracks/lists/DropView.h"
+#include "style/FadeVeil.h"
+#include "tracks/files/FileDates.h"
+#include "tracks/library/LibraryRefresh.h"
+#include "tools/modification/ModificationDates.h"
+#include "app/common/Utils.h"
 
 #include <QAction>
 #include <QButtonGroup>

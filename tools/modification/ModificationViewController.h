@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BatchRun.h"
-#include "ButtonArtwork.h"
-#include "FileDropDelegate.h"
+#include "tracks/lists/BatchRun.h"
+#include "style/ButtonArtwork.h"
+#include "tracks/lists/FileDropDelegate.h"
 
 #include <QDate>
 #include <QDateTime>

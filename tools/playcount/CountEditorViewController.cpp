@@ -1,4 +1,4 @@
-#include "CountEditorViewController.h"
+#include "tools/playcount/CountEditorViewController.h"
 #include "ui_CountEditorViewController.h"
 
 CountEditorViewController::CountEditorViewController(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::CountEditorViewController>())

@@ -1,4 +1,4 @@
-#include "RatingViewController.h"
+#include "tools/rating/RatingViewController.h"
 #include "ui_RatingViewController.h"
 
 RatingViewController::RatingViewController(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::RatingViewController>())

@@ -1,0 +1,86 @@
+#include "tracks/files/FileDates.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+// Division rounding toward the past, so that -1 ms is 1969-12-31 23:59:59.999.
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    const qint64 q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+std::optional<struct statx> statxOf(const QString &path, unsigned int mask)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    struct statx info = {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::statx(AT_FDCWD, name.constData(), AT_STATX_SYNC_AS_STAT, mask, &info) != 0)
+        return std::nullopt;
+    return info;
+}
+
+FileTime fromStatx(const struct statx_timestamp &t)
+{
+    return FileTime::normalised(t.tv_sec, t.tv_nsec);
+}
+} // namespace
+
+FileTime FileTime::normalised(qint64 seconds, qint64 nanoseconds)
+{
+    constexpr qint64 perSecond = 1'000'000'000;
+    const qint64 carry = floorDiv(nanoseconds, perSecond);
+    return {seconds + carry, nanoseconds - carry * perSecond};
+}
+
+FileTime FileTime::fromDateTime(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return {};
+    const qint64 ms = moment.toMSecsSinceEpoch();
+    const qint64 seconds = floorDiv(ms, 1000);
+    return {seconds, (ms - seconds * 1000) * 1'000'000};
+}
+
+QDateTime FileTime::toDateTime() const
+{
+    const FileTime t = normalised(seconds, nanoseconds);
+    return QDateTime::fromMSecsSinceEpoch(t.seconds * 1000 + t.nanoseconds / 1'000'000, Qt::UTC);
+}
+
+std::optional<FileTime> FileDates::creationDate(const QString &path)
+{
+    const auto info = statxOf(path, STATX_BTIME);
+    // The kernel says in the mask whether the file system filled the field.
+    if (!info || !(info->stx_mask & STATX_BTIME))
+        return std::nullopt;
+    return fromStatx(info->stx_btime);
+}
+
+std::optional<FileTime> FileDates::modificationDate(const QString &path)
+{
+    const auto info = statxOf(path, STATX_MTIME);
+    if (!info || !(info->stx_mask & STATX_MTIME))
+        return std::nullopt;
+    return fromStatx(info->stx_mtime);
+}
+
+bool FileDates::setModificationDate(const QString &path, const FileTime &time)
+{
+    if (path.isEmpty())
+        return false;
+    const FileTime t = FileTime::normalised(time.seconds, time.nanoseconds);
+    // time_t is 64 bits here; the check keeps a narrower build from wrapping.
+    if (t.seconds != qint64(time_t(t.seconds)))
+        return false;
+    const struct timespec times[2] = {
+        {0, UTIME_OMIT},
+        {time_t(t.seconds), long(t.nanoseconds)},
+    };
+    const QByteArray name = QFile::encodeName(path);
+    return ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
+}

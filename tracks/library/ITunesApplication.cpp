@@ -1,0 +1,247 @@
+#include "tracks/library/ITunesApplication.h"
+#include "tracks/library/BusCall.h"
+#include "tracks/library/BusNameWatch.h"
+#include "protocol/LibraryProtocol.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+// Library calls go straight to the library when it offers that: the bus
+// stays the place to find it, and the watched owner tells which library
+// instance a direct connection belongs to.
+BusCall libraryCall(const QString &service, const char *method)
+{
+    return BusCall(service.toUtf8().constData(), LibraryProtocol::objectPath, LibraryProtocol::interfaceName, method,
+                   BusNameWatch::ownerInstance(service));
+}
+
+ITunesTrack::Properties propertiesOf(const QVariantMap &record)
+{
+    using namespace LibraryProtocol;
+    ITunesTrack::Properties p;
+    p.name = record.value(Key::name).toString();
+    p.artist = record.value(Key::artist).toString();
+    p.location = QUrl(record.value(Key::location).toString());
+    p.playedCount = record.value(Key::playedCount).toInt();
+    p.rating = record.value(Key::rating).toInt();
+    p.dateAdded = QDateTime::fromMSecsSinceEpoch(record.value(Key::dateAdded).toLongLong());
+    p.dateModified = QDateTime::fromMSecsSinceEpoch(record.value(Key::dateModified).toLongLong());
+    return p;
+}
+
+QString libraryProgram()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/music-library");
+    const QFileInfo info(beside);
+    if (info.isFile() && info.isExecutable())
+        return beside;
+    return QStandardPaths::findExecutable(QStringLiteral("music-library"));
+}
+} // namespace
+
+// ITunesTrack
+
+ITunesTrack::ITunesTrack(QString service, qint64 persistentId) : m_service(std::move(service)), m_id(persistentId)
+{
+}
+
+ITunesTrack::Properties ITunesTrack::fetch() const
+{
+    if (m_cache)
+        return *m_cache;
+    if (!isValid())
+        return {};
+    BusCall call = libraryCall(m_service, "Tracks");
+    call << QList<qint64>{m_id};
+    if (!call.call(ITunesApplication::callTimeoutMs))
+        return {};
+    const QList<QVariantMap> records = call.recordsResult();
+    return records.isEmpty() ? Properties() : propertiesOf(records.constFirst());
+}
+
+QString ITunesTrack::name() const { return fetch().name; }
+QString ITunesTrack::artist() const { return fetch().artist; }
+QUrl ITunesTrack::location() const { return fetch().location; }
+int ITunesTrack::playedCount() const { return fetch().playedCount; }
+int ITunesTrack::rating() const { return fetch().rating; }
+QDateTime ITunesTrack::dateAdded() const { return fetch().dateAdded; }
+QDateTime ITunesTrack::dateModified() const { return fetch().dateModified; }
+
+void ITunesTrack::setPlayedCount(int count)
+{
+    if (!isValid())
+        return;
+    BusCall call = libraryCall(m_service, "SetPlayedCount");
+    call << m_id << count;
+    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    if (m_cache && stored && *stored >= 0)
+        m_cache->playedCount = *stored;
+    else if (m_cache)
+        m_cache.reset(); // unknown outcome: ask again next time
+}
+
+void ITunesTrack::setRating(int rating)
+{
+    if (!isValid())
+        return;
+    BusCall call = libraryCall(m_service, "SetRating");
+    call << m_id << rating;
+    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    if (m_cache && stored && *stored >= 0)
+        m_cache->rating = *stored;
+    else if (m_cache)
+        m_cache.reset();
+}
+
+void ITunesTrack::refresh()
+{
+    if (!isValid())
+        return;
+    BusCall call = libraryCall(m_service, "Refresh");
+    call << m_id;
+    call.call(ITunesApplication::callTimeoutMs);
+    m_cache.reset();
+}
+
+void ITunesTrack::reveal()
+{
+    if (!isValid())
+        return;
+    BusCall call = libraryCall(m_service, "Reveal");
+    call << m_id;
+    call.call(ITunesApplication::callTimeoutMs);
+}
+
+void ITunesTrack::setFetchedProperties(const Properties &properties)
+{
+    m_cache = std::make_shared<Properties>(properties);
+}
+
+// ITunesSelection
+
+QList<ITunesTrack> ITunesSelection::get() const
+{
+    QList<ITunesTrack> tracks;
+    BusCall call = libraryCall(m_service, "SelectedTracks");
+    const QList<QVariantMap> records = call.call(ITunesApplication::callTimeoutMs) ? call.recordsResult() : QList<QVariantMap>();
+    tracks.reserve(records.size());
+    for (const QVariantMap &record : records) {
+        const qint64 id = record.value(QString::fromLatin1(LibraryProtocol::Key::id)).toLongLong();
+        if (id <= 0)
+            continue;
+        ITunesTrack track(m_service, id);
+        track.setFetchedProperties(propertiesOf(record));
+        tracks.append(track);
+    }
+    return tracks;
+}
+
+// ITunesApplication
+
+ITunesApplication ITunesApplication::applicationWithBundleIdentifier(const QString &bundleIdentifier)
+{
+    return ITunesApplication(bundleIdentifier);
+}
+
+ITunesApplication ITunesApplication::iTunes()
+{
+    return ITunesApplication(QString::fromLatin1(LibraryProtocol::serviceName));
+}
+
+bool ITunesApplication::isRunning() const
+{
+    // Without a bus connection the watched state is stale; nothing runs for us.
+    if (!QDBusConnection::sessionBus().isConnected())
+        return false;
+    if (const auto owned = BusNameWatch::hasOwner(m_service))
+        return *owned;
+    return BusNameWatch::queryHasOwner(m_service);
+}
+
+bool ITunesApplication::run() const
+{
+    if (BusNameWatch::queryHasOwner(m_service))
+        return true;
+    const QString program = libraryProgram();
+    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+        return false;
+    const QDeadlineTimer deadline(launchTimeoutMs);
+    while (!deadline.hasExpired()) {
+        if (BusNameWatch::queryHasOwner(m_service))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+ITunesSelection ITunesApplication::selection() const
+{
+    return ITunesSelection(m_service);
+}
+
+ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) const
+{
+    QStringList urls;
+    urls.reserve(files.size());
+    for (const QUrl &file : files)
+        urls.append(file.toString(QUrl::FullyEncoded));
+    BusCall call = libraryCall(m_service, "Add");
+    call << urls << to;
+    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+    if (!id || *id <= 0)
+        return {};
+    return ITunesTrack(m_service, *id);
+}
+
+ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
+{
+    BusCall call = libraryCall(m_service, "AddRefreshReveal");
+    call << file.toString(QUrl::FullyEncoded);
+    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+    if (!id || *id <= 0)
+        return {};
+    return ITunesTrack(m_service, *id);
+}
+
+// ITunesCallWindow
+
+ITunesCallWindow::ITunesCallWindow(int size) : m_size(std::max(1, size)) {}
+
+ITunesCallWindow::~ITunesCallWindow()
+{
+    waitForAll();
+}
+
+void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const QUrl &file)
+{
+    if (int(m_calls.size()) >= m_size)
+        waitForOldest();
+    auto call = std::make_unique<BusCall>(library.serviceName().toUtf8().constData(), LibraryProtocol::objectPath,
+                                          LibraryProtocol::interfaceName, "AddRefreshReveal",
+                                          BusNameWatch::ownerInstance(library.serviceName()));
+    *call << file.toString(QUrl::FullyEncoded);
+    if (call->send(ITunesApplication::callTimeoutMs))
+        m_calls.push_back(std::move(call));
+}
+
+void ITunesCallWindow::waitForOldest()
+{
+    if (m_calls.empty())
+        return;
+    m_calls.front()->finish();
+    m_calls.pop_front();
+}
+
+void ITunesCallWindow::waitForAll()
+{
+    while (!m_calls.empty())
+        waitForOldest();
+}

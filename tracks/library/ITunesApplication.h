@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <memory>
+
+class BusCall;
+
+// The music library as a scripting client sees it. Objects are cheap handles
+// over synchronous D-Bus calls with a bounded timeout; they may be made and
+// used on any thread. A call that fails or times out gives "no result"
+// (an invalid track, an empty list, false) and never blocks for longer than
+// ITunesApplication::callTimeoutMs. No call but run() starts the library.
+// Each calling thread reaches the library over its own connection
+// (BusCall.h): directly, once the library instance that owns the name has
+// told it where, else through the bus. Either way a call costs one round trip.
+
+class ITunesTrack
+{
+public:
+    ITunesTrack() = default; // no track
+    ITunesTrack(QString service, qint64 persistentId);
+
+    bool isValid() const { return m_id > 0; }
+    qint64 persistentId() const { return m_id; }
+
+    // Properties. A track returned by ITunesSelection::get() carries them
+    // already; otherwise each getter asks the library (one call). Invalid
+    // track or no answer: empty/0.
+    QString name() const;
+    QString artist() const;
+    QUrl location() const;
+    int playedCount() const;
+    int rating() const;
+    QDateTime dateAdded() const;
+    QDateTime dateModified() const;
+
+    // Writes into the library; silently nothing on an invalid track. The
+    // library stores counts >= 0 and ratings within 0..100; the track keeps
+    // the stored value.
+    void setPlayedCount(int count);
+    void setRating(int rating);
+    // The library reads the file again; properties this track carries are
+    // dropped, so the next getter sees what the library read.
+    void refresh();
+    void reveal();
+
+    // Used by ITunesSelection::get() to hand over fetched properties.
+    struct Properties
+    {
+        QString name;
+        QString artist;
+        QUrl location;
+        int playedCount = 0;
+        int rating = 0;
+        QDateTime dateAdded;
+        QDateTime dateModified;
+    };
+    void setFetchedProperties(const Properties &properties);
+
+private:
+    Properties fetch() const;
+
+    QString m_service;
+    qint64 m_id = 0;
+    // Shared by copies of the handle, like the scripting object it stands for.
+    std::shared_ptr<Properties> m_cache;
+};
+
+class ITunesSelection
+{
+public:
+    explicit ITunesSelection(QString service) : m_service(std::move(service)) {}
+    // The tracks selected in the library's window, in window order, with their
+    // properties fetched in one call. Empty when nothing is selected or the
+    // library does not answer.
+    QList<ITunesTrack> get() const;
+
+private:
+    QString m_service;
+};
+
+class ITunesApplication
+{
+public:
+    static constexpr int callTimeoutMs = 5000;
+    // How long run() waits for a started library to appear on the bus.
+    static constexpr int launchTimeoutMs = 5000;
+
+    // A fresh handle for the application with this bundle identifier
+    // ("com.apple.iTunes"); nothing is contacted yet.
+    static ITunesApplication applicationWithBundleIdentifier(const QString &bundleIdentifier);
+    // The same for the library this program drives.
+    static ITunesApplication iTunes();
+
+    // Whether the library application is on the bus. Never starts it. Cheap:
+    // answered from a process-wide watch of the bus name once that is set up.
+    bool isRunning() const;
+    // Starts the library application (found beside this executable, else on
+    // PATH) when it is not running, and waits until it is on the bus.
+    // Returns whether it runs.
+    bool run() const;
+
+    ITunesSelection selection() const;
+    // The library track of the first file URL, added to the library when it is
+    // not there yet; an invalid track when the library refuses the file.
+    ITunesTrack add(const QList<QUrl> &files, const QString &to = QString()) const;
+    // add({file}), then refresh() and reveal() on its track, in one call and
+    // one round trip: for a file just changed that the library should read
+    // again and show. An invalid track (and nothing done) when the library
+    // refuses the file.
+    ITunesTrack addRefreshReveal(const QUrl &file) const;
+
+    QString serviceName() const { return m_service; }
+
+private:
+    explicit ITunesApplication(QString service) : m_service(std::move(service)) {}
+    QString m_service;
+};
+
+// Calls of one thread that do not wait for their answers one by one: each is
+// sent at once, and the thread waits only when `size` calls are on the way
+// (for the oldest) or at waitForAll(). The library answers a thread's calls
+// in the order they were sent, so what they do is what the same calls made
+// one after the other would do. Each wait is bounded by the bridge's timeout.
+// Used and destroyed on the thread that made it; destroying it waits for
+// every call still on the way.
+class ITunesCallWindow
+{
+public:
+    explicit ITunesCallWindow(int size);
+    ~ITunesCallWindow();
+    ITunesCallWindow(const ITunesCallWindow &) = delete;
+    ITunesCallWindow &operator=(const ITunesCallWindow &) = delete;
+
+    // As library.addRefreshReveal(file), without waiting for the answer.
+    void addRefreshReveal(const ITunesApplication &library, const QUrl &file);
+    void waitForAll();
+
+private:
+    void waitForOldest();
+
+    int m_size;
+    std::deque<std::unique_ptr<BusCall>> m_calls;
+};

@@ -1,0 +1,221 @@
+#include "tracks/lists/BatchRun.h"
+
+#include "tracks/library/LibraryRefresh.h"
+#include "app/common/Utils.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QProgressBar>
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <atomic>
+
+namespace {
+constexpr int sheetWidth = 400;
+constexpr int sheetHeight = 60;
+
+// The progress sheet: window-modal, and not to be dismissed by the user (no
+// Escape, no close) while the run it covers is going.
+class ProgressSheet : public QDialog
+{
+public:
+    explicit ProgressSheet(QWidget *parent) : QDialog(parent) {}
+    void allowClose() { m_closable = true; }
+    void reject() override
+    {
+        if (m_closable)
+            QDialog::reject();
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_closable)
+            QDialog::closeEvent(event);
+        else
+            event->ignore();
+    }
+
+private:
+    bool m_closable = false;
+};
+
+// A step the tool supplied must not take the run down with it: a failed item
+// is skipped and the run goes on.
+template <typename F>
+void guarded(F &&f)
+{
+    try {
+        f();
+    } catch (...) {
+    }
+}
+} // namespace
+
+// What the worker shares with the run: the stop request made when the
+// application quits, and the signal that the worker has returned.
+struct BatchRun::Shared
+{
+    std::atomic<bool> stop{false};
+    // A long run's newest step, (item number << 32) | bar value, and whether a
+    // post to show it is still waiting in the main thread's queue.
+    std::atomic<quint64> newestStep{0};
+    std::atomic<bool> stepQueued{false};
+    QSemaphore done;
+    bool launched = false;
+    bool joined = false;
+};
+
+BatchRun *BatchRun::start(QWidget *toolView, Steps steps)
+{
+    auto *run = new BatchRun(toolView, std::move(steps));
+    run->launch();
+    return run;
+}
+
+// Parented to the application so that a run still going at exit is stopped and
+// waited for when the application object goes away.
+BatchRun::BatchRun(QWidget *toolView, Steps steps)
+    : QObject(QCoreApplication::instance()), m_steps(std::move(steps)), m_shared(std::make_shared<Shared>())
+{
+    auto *sheet = new ProgressSheet(toolView ? toolView->window() : nullptr);
+#ifdef Q_OS_MACOS
+    sheet->setWindowFlags(sheet->windowFlags() | Qt::Sheet);
+#endif
+    sheet->setWindowModality(toolView ? Qt::WindowModal : Qt::ApplicationModal);
+    sheet->setFixedSize(sheetWidth, sheetHeight);
+    QPalette palette = sheet->palette();
+    palette.setColor(QPalette::Window, Utils::ColorBG());
+    sheet->setPalette(palette);
+    sheet->setAutoFillBackground(true);
+
+    m_bar = new QProgressBar(sheet);
+    m_bar->setGeometry(20, 20, 360, 20);
+    m_bar->setTextVisible(false);
+    m_bar->setRange(0, qMax(0, m_steps.count));
+    m_bar->setValue(0);
+    m_sheet = sheet;
+
+    if (auto *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &BatchRun::stopAndWait);
+}
+
+BatchRun::~BatchRun()
+{
+    stopAndWait();
+    if (m_sheet)
+        delete m_sheet.data();
+}
+
+QDialog *BatchRun::sheet() const
+{
+    return m_sheet;
+}
+
+QProgressBar *BatchRun::bar() const
+{
+    return m_sheet ? m_bar : nullptr;
+}
+
+void BatchRun::launch()
+{
+    m_sheet->show();
+
+    const int count = m_steps.count;
+    const auto before = m_steps.before;
+    const auto work = m_steps.work;
+    const auto barValue = m_steps.barValue;
+    const auto afterProgress = m_steps.afterProgress;
+    const bool progressFirst = m_steps.progressBeforeWork;
+    const std::shared_ptr<Shared> shared = m_shared;
+    BatchRun *run = this;
+
+    shared->launched = true;
+    QThreadPool::globalInstance()->start([=] {
+        // The run outlives this function: it is deleted only after the end
+        // step, which is posted last, or waits for us in its destructor.
+        // A short run shows every item's step. A long one would wake the main
+        // thread once per item, faster than a bar can show; it posts a step
+        // only when the last one has been shown, and that post shows the
+        // newest step. The last item's step still comes before the end step.
+        const bool everyStep = count <= everyStepUpTo;
+        const auto post = [run, shared, everyStep](int item, int value) {
+            if (everyStep) {
+                QMetaObject::invokeMethod(run, [run, value] { run->progressStep(value); }, Qt::QueuedConnection);
+                return;
+            }
+            shared->newestStep.store((quint64(item + 1) << 32) | quint32(value));
+            if (!shared->stepQueued.exchange(true))
+                QMetaObject::invokeMethod(run, [run] { run->newestProgressStep(); }, Qt::QueuedConnection);
+        };
+        // The library refreshes of the items need not be answered one by
+        // one; all are answered before the end step.
+        LibraryRefreshBatch libraryRefreshes;
+        bool go = true;
+        if (before)
+            guarded([&] { go = before(); });
+        for (int i = 0; go && i < count && !shared->stop.load(); ++i) {
+            int value = i;
+            if (barValue)
+                guarded([&] { value = barValue(i); });
+            if (progressFirst)
+                post(i, value);
+            if (work)
+                guarded([&] { work(i); });
+            if (!progressFirst)
+                post(i, value);
+            if (afterProgress)
+                guarded([&] { afterProgress(i); });
+        }
+        libraryRefreshes.finish();
+        QMetaObject::invokeMethod(run, [run] { run->endStep(); }, Qt::QueuedConnection);
+        shared->done.release();
+    });
+}
+
+void BatchRun::progressStep(int value)
+{
+    if (m_sheet)
+        m_bar->setValue(value);
+    emit barValueChanged(value);
+}
+
+void BatchRun::newestProgressStep()
+{
+    // Cleared before reading, so that a step stored after the read is posted anew.
+    m_shared->stepQueued.store(false);
+    const quint64 step = m_shared->newestStep.load();
+    const int item = int(step >> 32);
+    if (item == m_shownItem)
+        return; // already shown by an earlier post
+    m_shownItem = item;
+    progressStep(int(quint32(step)));
+}
+
+void BatchRun::endStep()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_sheet) {
+        m_bar->setRange(0, 0); // indeterminate
+        static_cast<ProgressSheet *>(m_sheet.data())->allowClose();
+        m_sheet->hide();
+        m_sheet->deleteLater();
+    }
+    if (m_steps.end)
+        guarded(m_steps.end);
+    emit finished();
+    deleteLater();
+}
+
+void BatchRun::stopAndWait()
+{
+    if (!m_shared->launched || m_shared->joined)
+        return;
+    m_shared->stop.store(true);
+    m_shared->done.acquire();
+    m_shared->joined = true;
+}

@@ -1,0 +1,49 @@
+#include "tracks/lists/DatePreviewCell.h"
+
+#include "tracks/lists/TrackListModel.h"
+#include "app/common/Utils.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int margin = 8;
+constexpr int arrowWidth = 18;
+} // namespace
+
+DatePreviewCell::Layout DatePreviewCell::layout(const QRect &cell)
+{
+    const QRect inner = cell.adjusted(margin, 0, -margin, -1);
+    const int half = (inner.width() - arrowWidth) / 2;
+    Layout l;
+    l.title = QRect(inner.left(), inner.top(), half, inner.height());
+    l.arrow = QRect(l.title.right() + 1, inner.top(), arrowWidth, inner.height());
+    l.preview = QRect(l.arrow.right() + 1, inner.top(), inner.right() - l.arrow.right(), inner.height());
+    return l;
+}
+
+void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const bool selected = isSelected(option);
+    const Colours c = colours(selected);
+    const Layout l = layout(option.rect);
+    paintBackground(painter, option.rect, selected);
+    paintText(painter, l.title, text(index.data(Qt::DisplayRole)), c.title, option.font);
+
+    // The arrow is fixed artwork; it never changes with the row's state.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QPointF centre = QRectF(l.arrow).center();
+    QPainterPath arrow;
+    arrow.moveTo(centre.x() - 6, centre.y());
+    arrow.lineTo(centre.x() + 5, centre.y());
+    arrow.moveTo(centre.x() + 1, centre.y() - 4);
+    arrow.lineTo(centre.x() + 5, centre.y());
+    arrow.lineTo(centre.x() + 1, centre.y() + 4);
+    painter->setPen(QPen(Utils::ColorSecondTitle(), 1.5));
+    painter->drawPath(arrow);
+    painter->restore();
+
+    paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font);
+    paintSeparator(painter, option.rect);
+}

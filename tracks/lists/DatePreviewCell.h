@@ -1,0 +1,23 @@
+#pragma once
+
+#include "tracks/lists/SimpleTextCell.h"
+
+// A cell with a file's current date, an arrow, and the date an action will
+// write ("preview"), in ColorPreview (ColorPreviewLighter when selected).
+class DatePreviewCell : public SimpleTextCell
+{
+    Q_OBJECT
+public:
+    using SimpleTextCell::SimpleTextCell;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    // Where title, arrow and preview sit inside a cell.
+    struct Layout
+    {
+        QRect title;
+        QRect arrow;
+        QRect preview;
+    };
+    static Layout layout(const QRect &cell);
+};

@@ -1,0 +1,252 @@
+#include "tracks/lists/DropView.h"
+
+#include "tracks/lists/DatePreviewCell.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tracks/lists/RatingCell.h"
+#include "tracks/lists/SimpleTextCell.h"
+#include "app/common/Utils.h"
+
+#include <QDragEnterEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPainter>
+#include <QTableView>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QVariantAnimation>
+
+namespace {
+constexpr int rowHeight = 30;
+constexpr int fadeMs = 250;
+
+// Fading the children over the ColorBorder fill is drawn as a ColorBorder veil
+// above them: the same picture, without touching graphics effects the owner
+// may have put on its own children (the drop hint fades by itself).
+class FadeVeil : public QWidget
+{
+public:
+    explicit FadeVeil(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        hide();
+    }
+    void setStrength(qreal strength)
+    {
+        m_strength = strength;
+        setVisible(strength > 0.0);
+        if (isVisible()) {
+            setGeometry(parentWidget()->rect());
+            raise();
+            update();
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setOpacity(m_strength);
+        p.fillRect(rect(), Utils::ColorBorder());
+    }
+
+private:
+    qreal m_strength = 0.0;
+};
+
+// The library's selected tracks, nothing when it is not running. Called off
+// the main thread: a library that hangs keeps the call waiting for as long
+// as the bridge's timeout.
+QList<TrackObject> readLibrarySelection()
+{
+    const ITunesApplication library =
+        ITunesApplication::iTunes();
+    if (!library.isRunning())
+        return {};
+    const QList<ITunesTrack> selected = library.selection().get();
+    QList<TrackObject> tracks;
+    tracks.reserve(selected.size());
+    for (const ITunesTrack &track : selected)
+        tracks.append(TrackObject::initWithName(track.name(), track.artist(), track.location(),
+                                                track.playedCount(), track.rating()));
+    return tracks;
+}
+} // namespace
+
+DropView::DropView(QWidget *parent)
+    : QWidget(parent), m_model(new TrackListModel(this)), m_textCell(new SimpleTextCell(this)),
+      m_previewCell(new DatePreviewCell(this)), m_ratingCell(new RatingCell(this)),
+      m_fade(new QVariantAnimation(this))
+{
+    setAcceptDrops(true);
+    m_ratingCell->watchModel(m_model);
+
+    auto *veil = new FadeVeil(this);
+    veil->setObjectName(QStringLiteral("dropViewFadeVeil"));
+    m_fade->setDuration(fadeMs);
+    connect(m_fade, &QVariantAnimation::valueChanged, this, [veil](const QVariant &alpha) {
+        veil->setStrength(1.0 - alpha.toReal());
+    });
+}
+
+DropView::~DropView() = default;
+
+void DropView::attachTable(QTableView *table)
+{
+    m_table = table;
+    if (!table)
+        return;
+    table->setModel(m_model);
+    table->setShowGrid(false);
+    table->setWordWrap(false);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Fixed heights let the view skip measuring rows it does not show.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setMinimumSectionSize(1);
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->verticalHeader()->hide();
+    applyDelegates();
+}
+
+void DropView::setCurrentAction(int action)
+{
+    m_model->setCurrentAction(action);
+    applyDelegates();
+}
+
+int DropView::currentAction() const
+{
+    return m_model->currentAction();
+}
+
+void DropView::applyDelegates()
+{
+    if (!m_table)
+        return;
+    for (int column = 0; column < TrackListModel::columns; ++column) {
+        QAbstractItemDelegate *cell = m_textCell;
+        switch (TrackListModel::cellKind(currentAction(), column)) {
+        case TrackListModel::DatePreviewCellKind:
+            cell = m_previewCell;
+            break;
+        case TrackListModel::RatingCellKind:
+            cell = m_ratingCell;
+            break;
+        case TrackListModel::TextCell:
+            break;
+        }
+        m_table->setItemDelegateForColumn(column, cell);
+    }
+}
+
+void DropView::setHighlighted(bool highlighted)
+{
+    m_highlighted = highlighted;
+    setSubviewsAlpha(highlighted ? 0.5 : 1.0);
+    update();
+}
+
+void DropView::setSubviewsAlpha(qreal alpha)
+{
+    if (qFuzzyCompare(alpha, m_alpha) && m_fade->state() != QAbstractAnimation::Running)
+        return;
+    const QVariant from = m_fade->state() == QAbstractAnimation::Running ? m_fade->currentValue() : QVariant(m_alpha);
+    m_alpha = alpha;
+    m_fade->stop();
+    m_fade->setStartValue(from);
+    m_fade->setEndValue(alpha);
+    m_fade->start();
+}
+
+void DropView::cleanTable(QTableView *table)
+{
+    m_model->clear();
+    if (table && table->model() != m_model)
+        table->reset();
+}
+
+void DropView::getSelection()
+{
+    // Reads go one after the other, each listed before the next starts, so
+    // the lists grow in the order the drops came.
+    QFuture<QList<TrackObject>> read = m_selectionTaken.isFinished()
+        ? QtConcurrent::run(readLibrarySelection)
+        : m_selectionTaken.then(QtFuture::Launch::Async, readLibrarySelection);
+    m_selectionTaken = read.then(this, [this](const QList<TrackObject> &tracks) { listSelection(tracks); });
+}
+
+void DropView::listSelection(const QList<TrackObject> &tracks)
+{
+    // One insertion for the whole selection, however large it is.
+    m_model->addTracks(tracks);
+    if (!tracks.isEmpty() && m_delegate) {
+        QList<QUrl> locations;
+        locations.reserve(tracks.size());
+        for (const TrackObject &track : tracks)
+            locations.append(track.location);
+        m_delegate->fileDropped(locations, this);
+    }
+    emit selectionTaken();
+}
+
+bool DropView::takeDrop(const QMimeData *mime)
+{
+    setHighlighted(false);
+    if (!m_allowDrop)
+        return false;
+    if (TrackListModel::holdsTracks(currentAction())) {
+        // The drag is only a trigger; the library's selection is what counts.
+        QTimer::singleShot(100, this, &DropView::getSelection);
+        return true;
+    }
+    QList<QUrl> dropped;
+    if (mime) {
+        const QList<QUrl> urls = mime->urls();
+        dropped.reserve(urls.size());
+        for (const QUrl &url : urls)
+            if (url.isLocalFile())
+                dropped.append(url);
+    }
+    addFilesToArray(dropped);
+    if (!dropped.isEmpty() && m_delegate)
+        m_delegate->fileDropped(dropped, this);
+    return true;
+}
+
+void DropView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->possibleActions().testFlag(Qt::CopyAction))
+        setHighlighted(true);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DropView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setHighlighted(false);
+    event->accept();
+}
+
+void DropView::dropEvent(QDropEvent *event)
+{
+    if (takeDrop(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    update();
+}
+
+void DropView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_highlighted ? Utils::ColorBorder() : Utils::ColorBG());
+}
+
+void DropView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (auto *veil = findChild<QWidget *>(QStringLiteral("dropViewFadeVeil"), Qt::FindDirectChildrenOnly))
+        veil->setGeometry(rect());
+}

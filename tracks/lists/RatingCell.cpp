@@ -1,0 +1,115 @@
+#include "tracks/lists/RatingCell.h"
+
+#include "app/common/SystemLog.h"
+#include "tracks/lists/TrackListModel.h"
+#include "app/common/Utils.h"
+
+#include <QAbstractItemModel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
+
+namespace {
+constexpr int margin = 8;
+constexpr int starSize = 14;
+constexpr int starSpacing = 3;
+
+// Stands in for missing artwork, so a broken resource never hides a rating.
+QPixmap drawnStar(const QColor &colour)
+{
+    QPixmap pixmap(starSize, starSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    const QPointF c(starSize / 2.0, starSize / 2.0);
+    for (int i = 0; i < 10; ++i) {
+        const qreal r = (i % 2 == 0) ? starSize / 2.0 : starSize / 4.5;
+        const qreal a = -M_PI / 2 + i * M_PI / 5;
+        const QPointF pt(c.x() + r * qCos(a), c.y() + r * qSin(a));
+        i == 0 ? path.moveTo(pt) : path.lineTo(pt);
+    }
+    path.closeSubpath();
+    p.fillPath(path, colour);
+    return pixmap;
+}
+
+QPixmap loadStar(const char *resource, const QColor &fallback)
+{
+    QPixmap pixmap(QString::fromLatin1(resource));
+    return pixmap.isNull() ? drawnStar(fallback) : pixmap;
+}
+} // namespace
+
+void RatingCell::Stars::setRating(int rating)
+{
+    visible = 0;
+    systemLog(QStringLiteral("rating:%1").arg(rating));
+    if (rating >= 1 && rating <= 5)
+        visible = rating;
+}
+
+RatingCell::RatingCell(QObject *parent) : SimpleTextCell(parent) {}
+
+QPixmap RatingCell::normalImage() const
+{
+    if (m_normal.isNull())
+        m_normal = loadStar(":/images/star.png", Utils::ColorSidebar());
+    return m_normal;
+}
+
+QPixmap RatingCell::lighterImage() const
+{
+    if (m_lighter.isNull())
+        m_lighter = loadStar(":/images/star_lighter.png", Utils::ColorBG());
+    return m_lighter;
+}
+
+QRect RatingCell::starRect(const QRect &cell, int number)
+{
+    const int top = cell.top() + (cell.height() - 1 - starSize) / 2;
+    return QRect(cell.left() + margin + (number - 1) * (starSize + starSpacing), top, starSize, starSize);
+}
+
+std::optional<RatingCell::Stars> RatingCell::builtStars(const QModelIndex &index) const
+{
+    const auto it = m_built.constFind(index.row());
+    if (it == m_built.cend())
+        return std::nullopt;
+    return *it;
+}
+
+void RatingCell::watchModel(QAbstractItemModel *model)
+{
+    for (auto &connection : m_connections)
+        disconnect(connection);
+    const auto forgetAll = [this] { m_built.clear(); };
+    m_connections[0] = connect(model, &QAbstractItemModel::modelReset, this, forgetAll);
+    m_connections[1] = connect(model, &QAbstractItemModel::rowsInserted, this, forgetAll);
+    m_connections[2] = connect(model, &QAbstractItemModel::rowsRemoved, this, forgetAll);
+    m_connections[3] = connect(model, &QAbstractItemModel::layoutChanged, this, forgetAll);
+    m_connections[4] = connect(model, &QAbstractItemModel::dataChanged, this,
+                               [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                                   for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                                       m_built.remove(row);
+                               });
+}
+
+void RatingCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const bool selected = isSelected(option);
+    paintBackground(painter, option.rect, selected);
+
+    auto it = m_built.find(index.row());
+    if (it == m_built.end()) {
+        Stars stars;
+        stars.setRating(index.data(TrackListModel::StarsRole).toInt());
+        it = m_built.insert(index.row(), stars);
+    }
+    const QPixmap star = selected ? lighterImage() : normalImage();
+    for (int number = 1; number <= 5; ++number)
+        if (it->isStarVisible(number))
+            painter->drawPixmap(starRect(option.rect, number), star);
+
+    paintSeparator(painter, option.rect);
+}

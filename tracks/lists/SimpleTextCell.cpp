@@ -1,0 +1,69 @@
+#include "tracks/lists/SimpleTextCell.h"
+
+#include "tracks/lists/TrackListModel.h"
+#include "app/common/Utils.h"
+
+#include <QPainter>
+
+namespace {
+constexpr int margin = 8;
+constexpr int rowHeight = 30;
+} // namespace
+
+SimpleTextCell::Colours SimpleTextCell::colours(bool selected)
+{
+    if (selected)
+        return {Utils::ColorSidebar(), Qt::white, Utils::ColorPreviewLighter()};
+    return {Utils::ColorBG(), Utils::ColorSidebar(), Utils::ColorPreview()};
+}
+
+QString SimpleTextCell::text(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return trackListDateText(value.toDateTime());
+    return value.toString();
+}
+
+bool SimpleTextCell::isSelected(const QStyleOptionViewItem &option)
+{
+    return option.state.testFlag(QStyle::State_Selected);
+}
+
+void SimpleTextCell::paintBackground(QPainter *painter, const QRect &rect, bool selected)
+{
+    painter->fillRect(rect, colours(selected).fill);
+}
+
+void SimpleTextCell::paintSeparator(QPainter *painter, const QRect &rect)
+{
+    painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), Utils::ColorBorder());
+}
+
+void SimpleTextCell::paintText(QPainter *painter, const QRect &rect, const QString &text, const QColor &colour,
+                               const QFont &font)
+{
+    if (text.isEmpty())
+        return;
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(colour);
+    const QString shown = painter->fontMetrics().elidedText(text, Qt::ElideMiddle, rect.width());
+    painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    painter->restore();
+}
+
+void SimpleTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const bool selected = isSelected(option);
+    paintBackground(painter, option.rect, selected);
+    paintText(painter, option.rect.adjusted(margin, 0, -margin, -1), text(index.data(Qt::DisplayRole)),
+              colours(selected).title, option.font);
+    paintSeparator(painter, option.rect);
+}
+
+QSize SimpleTextCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    // Only the width is measured; every row is the same height.
+    const QString shown = text(index.data(Qt::DisplayRole));
+    return {option.fontMetrics.horizontalAdvance(shown) + 2 * margin, rowHeight};
+}

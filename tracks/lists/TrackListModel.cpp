@@ -1,0 +1,344 @@
+#include "tracks/lists/TrackListModel.h"
+
+#include "tracks/files/FileDates.h"
+#include "tracks/files/ID3Parser.h"
+#include "app/common/Utils.h"
+
+#include <QLocale>
+#include <QMutexLocker>
+
+namespace {
+QVariant dateValue(const std::optional<FileTime> &time)
+{
+    return time ? QVariant(time->toDateTime()) : QVariant();
+}
+} // namespace
+
+QString trackListDateText(const QDateTime &date)
+{
+    if (!date.isValid())
+        return {};
+    const QLocale locale;
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    // Runs space files one second apart, so the seconds must show.
+    if (!time.contains(QLatin1Char('s'))) {
+        const qsizetype minutes = time.lastIndexOf(QLatin1String("mm"));
+        if (minutes >= 0)
+            time.insert(minutes + 2, QLatin1String(":ss"));
+        else
+            time += QLatin1String(":ss");
+    }
+    return locale.toString(date.toLocalTime(), locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + time);
+}
+
+TrackListModel::TrackListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void TrackListModel::setCurrentAction(int action)
+{
+    if (action == m_action)
+        return;
+    beginResetModel();
+    m_action = action;
+    endResetModel();
+}
+
+QList<QUrl> TrackListModel::files() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_files;
+}
+
+void TrackListModel::setFiles(const QList<QUrl> &files)
+{
+    beginResetModel();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_files = files;
+        rebuildIndex();
+    }
+    endResetModel();
+}
+
+QList<TrackObject> TrackListModel::tracks() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_tracks;
+}
+
+void TrackListModel::setTracks(const QList<TrackObject> &tracks)
+{
+    beginResetModel();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_tracks = tracks;
+        rebuildIndex();
+    }
+    endResetModel();
+}
+
+void TrackListModel::updateTrack(int row, const TrackObject &track)
+{
+    QMutexLocker lock(&m_mutex);
+    if (row < 0 || row >= m_tracks.size())
+        return;
+    // The location stays the same for an update, so the duplicate index holds.
+    if (m_tracks[row].location != track.location) {
+        m_tracks[row] = track;
+        rebuildIndex();
+    } else {
+        m_tracks[row] = track;
+    }
+}
+
+int TrackListModel::count() const
+{
+    QMutexLocker lock(&m_mutex);
+    return int(holdsTracks(m_action) ? m_tracks.size() : m_files.size());
+}
+
+void TrackListModel::rebuildIndex()
+{
+    m_fileSet = QSet<QUrl>(m_files.cbegin(), m_files.cend());
+    m_trackLocations.clear();
+    for (const TrackObject &track : std::as_const(m_tracks))
+        if (!track.location.isEmpty())
+            m_trackLocations.insert(track.location);
+}
+
+int TrackListModel::addFiles(const QList<QUrl> &urls)
+{
+    QList<QUrl> fresh;
+    QSet<QUrl> seen;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (const QUrl &url : urls) {
+            if (m_fileSet.contains(url) || seen.contains(url))
+                continue;
+            seen.insert(url);
+            fresh.append(url);
+        }
+    }
+    if (fresh.isEmpty())
+        return 0;
+    const bool shown = !holdsTracks(m_action);
+    const int first = int(m_files.size());
+    if (shown)
+        beginInsertRows({}, first, first + int(fresh.size()) - 1);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_files.append(fresh);
+        m_fileSet.unite(seen);
+    }
+    if (shown)
+        endInsertRows();
+    return int(fresh.size());
+}
+
+bool TrackListModel::containsFile(const QUrl &url) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_fileSet.contains(url);
+}
+
+bool TrackListModel::addTrack(const TrackObject &track)
+{
+    return addTracks({track}) == 1;
+}
+
+int TrackListModel::addTracks(const QList<TrackObject> &tracks)
+{
+    QList<TrackObject> fresh;
+    QSet<QUrl> seen;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (const TrackObject &track : tracks) {
+            // A track without a file equals nothing and is always listed.
+            if (!track.location.isEmpty()) {
+                if (m_trackLocations.contains(track.location) || seen.contains(track.location))
+                    continue;
+                seen.insert(track.location);
+            }
+            fresh.append(track);
+        }
+    }
+    if (fresh.isEmpty())
+        return 0;
+    const bool shown = holdsTracks(m_action);
+    const int first = int(m_tracks.size());
+    if (shown)
+        beginInsertRows({}, first, first + int(fresh.size()) - 1);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_tracks.append(fresh);
+        m_trackLocations.unite(seen);
+    }
+    if (shown)
+        endInsertRows();
+    return int(fresh.size());
+}
+
+void TrackListModel::clear()
+{
+    beginResetModel();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_files.clear();
+        m_tracks.clear();
+        rebuildIndex();
+    }
+    endResetModel();
+}
+
+QDateTime TrackListModel::toDate() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_toDate;
+}
+
+void TrackListModel::setToDate(const QDateTime &date)
+{
+    QMutexLocker lock(&m_mutex);
+    m_toDate = date;
+}
+
+void TrackListModel::reloadAll()
+{
+    const int rows = rowCount();
+    if (rows > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
+}
+
+void TrackListModel::reloadRows(const QList<int> &rows, int column)
+{
+    const int n = rowCount();
+    if (column < 0 || column >= columns)
+        return;
+    for (int row : rows)
+        if (row >= 0 && row < n)
+            emit dataChanged(index(row, column), index(row, column));
+}
+
+int TrackListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int TrackListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : columns;
+}
+
+TrackListModel::CellKind TrackListModel::cellKind(int action, int column)
+{
+    if (column == 1 && (action == SMD || action == CCD))
+        return DatePreviewCellKind;
+    if (column == 2 && action == Rating)
+        return RatingCellKind;
+    return TextCell;
+}
+
+QVariant TrackListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role == CellKindRole)
+        return cellKind(m_action, index.column());
+    if (role != Qt::DisplayRole && role != PreviewRole && role != StarsRole && role != Qt::ToolTipRole)
+        return {};
+    if (holdsTracks(m_action)) {
+        TrackObject track;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (index.row() >= m_tracks.size())
+                return {};
+            track = m_tracks.at(index.row());
+        }
+        return trackValue(track, index.column(), role);
+    }
+    QUrl url;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (index.row() >= m_files.size())
+            return {};
+        url = m_files.at(index.row());
+    }
+    return fileValue(url, index.column(), role);
+}
+
+QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
+{
+    const QString path = url.toLocalFile();
+    if (role == Qt::ToolTipRole)
+        return column == 0 ? QVariant(path) : QVariant();
+    if (role == StarsRole)
+        return {};
+    if (role == PreviewRole) {
+        if (column != 1)
+            return {};
+        if (m_action == SMD) {
+            const QDateTime date = toDate();
+            return date.isValid() ? QVariant(date) : QVariant();
+        }
+        if (m_action == CCD)
+            return dateValue(FileDates::creationDate(path));
+        return {};
+    }
+    switch (column) {
+    case 0:
+        return Utils::getFileNameFromPath(path);
+    case 1:
+        if (m_action == DateAdded)
+            return ID3Parser::getAudioFileTrackNumber(url);
+        return dateValue(FileDates::modificationDate(path));
+    case 2:
+        if (m_action == TN)
+            return ID3Parser::getAudioFileTrackNumber(url);
+        return dateValue(FileDates::creationDate(path));
+    }
+    return {};
+}
+
+QVariant TrackListModel::trackValue(const TrackObject &track, int column, int role) const
+{
+    if (role == Qt::ToolTipRole)
+        return column == 0 ? QVariant(track.location.toLocalFile()) : QVariant();
+    if (role == PreviewRole)
+        return {};
+    if (role == StarsRole)
+        return column == 2 && m_action == Rating ? QVariant(track.rating / 20) : QVariant();
+    switch (column) {
+    case 0:
+        return track.name;
+    case 1:
+        return track.artist;
+    case 2:
+        if (m_action == PlayCount)
+            return track.plays;
+        return {};
+    }
+    return {};
+}
+
+QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columns)
+        return {};
+    static const char *const fileHeaders[][3] = {
+        {"Name", "Date Modified", "Date Created"},  // SMD
+        {"Name", "Date Modified", "Date Created"},  // CCD
+        {"Name", "Date Modified", "Track"},         // TN
+    };
+    switch (m_action) {
+    case SMD:
+    case CCD:
+    case TN:
+        return tr(fileHeaders[m_action][section]);
+    case PlayCount:
+        return QStringList{tr("Name"), tr("Artist"), tr("Plays")}.at(section);
+    case Rating:
+        return QStringList{tr("Name"), tr("Artist"), tr("Rating")}.at(section);
+    case DateAdded:
+        return QStringList{tr("Name"), tr("Track"), tr("Date Created")}.at(section);
+    }
+    return {};
+}
