@@ -1,4 +1,6 @@
 #include "app/AppDelegate.h"
+#include "style/Motion.h"
+#include "style/Palette.h"
 #include "ui_MainWindow.h"
 
 #include "app/update/AboutWindowController.h"
@@ -33,7 +35,6 @@
 #include <cmath>
 
 namespace {
-constexpr int fadeMs = 250;
 
 const char *const tabTooltips[4] = {"Date Modified", "Date Added", "Play Count", "Rating"};
 const char *const tabIcons[4] = {":/images/tab_modified.png", ":/images/tab_added.png",
@@ -131,9 +132,7 @@ void AppDelegate::buildWindow()
     font.setBold(true);
     font.setPointSizeF(14.0);
     title->setFont(font);
-    QPalette palette = title->palette();
-    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
-    title->setPalette(palette);
+    Palette::setColour(title, {QPalette::WindowText}, Utils::ColorSidebar());
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     titleBar->installEventFilter(this);
 
@@ -272,7 +271,7 @@ void AppDelegate::tabChanged(QObject *sender)
     if (m_arrowAnimation)
         m_arrowAnimation->stop();
     auto *move = new QPropertyAnimation(this, "arrowTop", this);
-    move->setDuration(fadeMs);
+    move->setDuration(Motion::fadeMs);
     move->setStartValue(arrowTop());
     move->setEndValue(arrowTopForTab(index));
     m_arrowAnimation = move;
@@ -377,7 +376,7 @@ void AppDelegate::showTool(QWidget *tool)
     auto *group = new QParallelAnimationGroup(this);
     const auto fade = [group](QGraphicsOpacityEffect *effect, double to) {
         auto *animation = new QPropertyAnimation(effect, "opacity", group);
-        animation->setDuration(fadeMs);
+        animation->setDuration(Motion::fadeMs);
         animation->setEndValue(to);
         group->addAnimation(animation);
     };

@@ -3,8 +3,9 @@
 #include <QEvent>
 #include <QPainter>
 
-FadeVeil::FadeVeil(QWidget *page, const QColor &colour)
-    : QWidget(page->parentWidget()), m_page(page), m_colour(colour)
+FadeVeil::FadeVeil(QWidget *page, const QColor &colour, Placement placement)
+    : QWidget(placement == OverChildren ? page : page->parentWidget()), m_page(page), m_colour(colour),
+      m_placement(placement)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -12,12 +13,17 @@ FadeVeil::FadeVeil(QWidget *page, const QColor &colour)
     hide();
 }
 
+QRect FadeVeil::pageArea() const
+{
+    return m_placement == OverChildren ? m_page->rect() : m_page->geometry();
+}
+
 void FadeVeil::setPageOpacity(qreal opacity)
 {
     m_pageOpacity = std::clamp(opacity, 0.0, 1.0);
     const bool covering = m_pageOpacity < 1.0;
     if (covering) {
-        setGeometry(m_page->geometry());
+        setGeometry(pageArea());
         raise();
     }
     setVisible(covering);
@@ -27,7 +33,7 @@ void FadeVeil::setPageOpacity(qreal opacity)
 bool FadeVeil::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_page && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        setGeometry(m_page->geometry());
+        setGeometry(pageArea());
     return QWidget::eventFilter(watched, event);
 }
 

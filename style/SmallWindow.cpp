@@ -1,6 +1,7 @@
 #include "style/SmallWindow.h"
 
 #include "style/ButtonArtwork.h"
+#include "style/Palette.h"
 #include "app/common/Utils.h"
 
 #include <QWidget>
@@ -8,10 +9,8 @@
 void dressSmallWindow(QWidget *window)
 {
     window->setAttribute(Qt::WA_QuitOnClose, false);
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, Utils::ColorBG());
-    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
-    window->setPalette(palette);
+    Palette::setColour(window, {QPalette::Window}, Utils::ColorBG());
+    Palette::setColour(window, {QPalette::WindowText}, Utils::ColorSidebar());
     window->setAutoFillBackground(true);
     window->setWindowIcon(ButtonArtwork::iconNamed(QStringLiteral("appicon")));
 }

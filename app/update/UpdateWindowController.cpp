@@ -6,6 +6,7 @@
 #include "app/common/Endpoints.h"
 #include "app/common/SystemLog.h"
 #include "app/common/Utils.h"
+#include "style/Palette.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -111,13 +112,10 @@ void UpdateWindowController::showResult(quint64 check, bool newVersion)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->setIcon(QMessageBox::Information);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, Utils::ColorBG());
-    palette.setColor(QPalette::WindowText, Utils::ColorSidebar());
-    palette.setColor(QPalette::Button, Utils::ColorTab());
-    palette.setColor(QPalette::ButtonText, Utils::ColorSidebar());
-    palette.setColor(QPalette::Highlight, Utils::ColorPreview());
-    box->setPalette(palette);
+    Palette::setColour(box, {QPalette::Window}, Utils::ColorBG());
+    Palette::setColour(box, {QPalette::WindowText, QPalette::ButtonText}, Utils::ColorSidebar());
+    Palette::setColour(box, {QPalette::Button}, Utils::ColorTab());
+    Palette::setColour(box, {QPalette::Highlight}, Utils::ColorPreview());
     box->setIconPixmap(ButtonArtwork::iconNamed(QStringLiteral("appicon")).pixmap(64, 64));
     QList<QAbstractButton *> order;
     if (newVersion) {

@@ -3,6 +3,7 @@
 #include "tests/modification/ModificationFixture.h"
 
 #include "tools/modification/ClockFace.h"
+#include "style/Motion.h"
 #include "tracks/lists/DropHintImage.h"
 
 #include <QAction>
@@ -107,7 +108,7 @@ private slots:
         QVERIFY(f.listed(0).isEmpty());
         // Files dropped while the table is still fading out: the list is shown.
         f.drop(0, files);
-        QTest::qWait(ModificationViewController::animationMs * 2);
+        QTest::qWait(Motion::fadeMs * 2);
         QVERIFY(table->isVisible());
         QCOMPARE(tableFade->opacity(), 1.0);
         QCOMPARE(hint->opacity(), 0.0);

@@ -6,23 +6,24 @@
 #include "tools/modification/ActionCell.h"
 #include "tracks/files/AlbumOrder.h"
 #include "style/ButtonArtwork.h"
-#include "tracks/lists/DropHintImage.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
+#include "style/Motion.h"
+#include "style/Palette.h"
+#include "style/SlidingBackButton.h"
 #include "style/FadeVeil.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tools/modification/ModificationDates.h"
 #include "app/common/Utils.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QFileDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHeaderView>
-#include <QKeySequence>
-#include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QStandardItemModel>
+#include <QTableView>
 
 #include <optional>
 
@@ -37,26 +38,7 @@ const char *const actionDescriptions[] = {
     QT_TRANSLATE_NOOP("ModificationViewController", "Copy a track's Creation Date to its own Modification Date."),
     QT_TRANSLATE_NOOP("ModificationViewController", "Sort all the tracks' Modification Date for an album by Track Number."),
 };
-constexpr int backButtonInset = 8;
 
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-void setBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Button, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 } // namespace
 
 ModificationViewController::ModificationViewController(QWidget *parent)
@@ -70,10 +52,10 @@ ModificationViewController::~ModificationViewController() = default;
 
 void ModificationViewController::awakeFromNib()
 {
-    setBackground(this, Utils::ColorBG());
+    Palette::setBackground(this, Utils::ColorBG());
     // The separator under the title stretches with the view.
     ui->img->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setBackground(ui->img, Utils::ColorBorder());
+    Palette::setBackground(ui->img, Utils::ColorBorder());
 
     setUpActionList();
 
@@ -81,15 +63,10 @@ void ModificationViewController::awakeFromNib()
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
     titleFont.setBold(true);
     ui->tabTitle->setFont(titleFont);
-    setTextColour(ui->tabTitle, Utils::ColorSidebar());
+    Palette::setTextColour(ui->tabTitle, Utils::ColorSidebar());
 
-    // The back button lives outside the layout so that it can slide in from
-    // beyond the left edge; it sits above the header, which would otherwise
-    // take its clicks.
-    ui->backButton->hide();
-    ui->backButton->raise();
-    setTextColour(ui->backButton, Utils::ColorSidebar());
-    setBackButtonLeftMargin(hiddenBackButtonMargin());
+    Palette::setTextColour(ui->backButton, Utils::ColorSidebar());
+    m_backButton = new SlidingBackButton(ui->backButton, ui->header);
     connect(ui->backButton, &QPushButton::clicked, this, &ModificationViewController::backClicked);
 
     ui->tabView->setCurrentIndex(0);
@@ -97,14 +74,13 @@ void ModificationViewController::awakeFromNib()
 
     for (QWidget *picker : {static_cast<QWidget *>(ui->datePicker1), static_cast<QWidget *>(ui->datePicker2),
                             static_cast<QWidget *>(ui->timePicker1), static_cast<QWidget *>(ui->timePicker2)})
-        setBackground(picker, Utils::ColorBG());
-    setTextColour(ui->datePicker1, Utils::ColorSidebar());
-    setTextColour(ui->timePicker1, Utils::ColorSidebar());
+        Palette::setBackground(picker, Utils::ColorBG());
+    Palette::setTextColour(ui->datePicker1, Utils::ColorSidebar());
+    Palette::setTextColour(ui->timePicker1, Utils::ColorSidebar());
     QPalette calendar = ui->datePicker2->palette();
     calendar.setColor(QPalette::Highlight, Utils::ColorSidebar());
     calendar.setColor(QPalette::HighlightedText, Qt::white);
     ui->datePicker2->setPalette(calendar);
-    setTextColour(ui->timePicker1, Utils::ColorSidebar());
 
     styleButtons();
 
@@ -113,12 +89,12 @@ void ModificationViewController::awakeFromNib()
     setUpTrackList(TN);
 
     for (QLabel *caption : {ui->label1TN, ui->label2TN, ui->captionCCD}) {
-        setTextColour(caption, Utils::ColorSidebar());
+        Palette::setTextColour(caption, Utils::ColorSidebar());
         QFont bold = caption->font();
         bold.setBold(true);
         caption->setFont(bold);
     }
-    setTextColour(ui->captionCCD, Utils::ColorSecondTitle());
+    Palette::setTextColour(ui->captionCCD, Utils::ColorSecondTitle());
 
     // The radio choices carry their meaning in a "tag" of their own, so the
     // layout can change without changing what a choice means.
@@ -132,7 +108,7 @@ void ModificationViewController::awakeFromNib()
         m_radioTN2->addButton(radio, radio->property("tag").toInt());
     for (QRadioButton *radio : {ui->radioTN1Track, ui->radioTN1Name, ui->radioTN2Latest, ui->radioTN2Earliest}) {
         opacityEffectOf(radio)->setOpacity(0.8);
-        setTextColour(radio, Utils::ColorSidebar());
+        Palette::setTextColour(radio, Utils::ColorSidebar());
     }
     ui->radioTN1Track->setChecked(true);
     ui->radioTN2Earliest->setChecked(true);
@@ -143,30 +119,26 @@ void ModificationViewController::awakeFromNib()
     connect(ui->datePicker1, &QDateEdit::dateChanged, this, [this](const QDate &date) {
         if (m_showingDates || !date.isValid())
             return;
-        m_dateSMD = date;
-        showDateSMD();
-        dateChangedSMD();
+        m_chosenSMD.setDay(date);
+        chosenDateChangedSMD(true);
     });
     connect(ui->datePicker2, &QCalendarWidget::selectionChanged, this, [this] {
         if (m_showingDates)
             return;
-        m_dateSMD = ui->datePicker2->selectedDate();
-        showDateSMD();
-        dateChangedSMD();
+        m_chosenSMD.setDay(ui->datePicker2->selectedDate());
+        chosenDateChangedSMD(true);
     });
     connect(ui->timePicker1, &QTimeEdit::timeChanged, this, [this](const QTime &time) {
         if (m_showingDates || !time.isValid())
             return;
-        m_timeSMD = time;
-        showTimeSMD();
-        dateChangedSMD();
+        m_chosenSMD.setTime(time);
+        chosenDateChangedSMD(false);
     });
     connect(ui->timePicker2, &ClockFace::timeEdited, this, [this](const QTime &time) {
         if (m_showingDates)
             return;
-        m_timeSMD = time;
-        showTimeSMD();
-        dateChangedSMD();
+        m_chosenSMD.setTime(time);
+        chosenDateChangedSMD(false);
     });
     connect(ui->setTodayButtonSMD, &QPushButton::clicked, this, &ModificationViewController::setTodaySMD);
     connect(ui->setNowButtonSMD, &QPushButton::clicked, this, &ModificationViewController::setNowSMD);
@@ -178,10 +150,7 @@ void ModificationViewController::awakeFromNib()
     connect(ui->setButtonTN, &QPushButton::clicked, this, &ModificationViewController::setClickedTN);
 
     // A fresh tool starts with its first action's values at the present.
-    const QDateTime now = QDateTime::currentDateTime();
-    m_dateSMD = now.date();
-    m_timeSMD = now.time();
-    m_selectedDateSMD = now;
+    m_chosenSMD.enter(QDateTime::currentDateTime());
     showDateSMD();
     showTimeSMD();
 }
@@ -211,111 +180,47 @@ void ModificationViewController::setUpActionList()
 
 void ModificationViewController::setUpTrackList(int action)
 {
-    DropView *drop = dropView(action);
-    QTableView *table = trackTable(action);
-    drop->attachTable(table);
-    drop->setDelegate(this);
-    drop->setCurrentAction(action);
-    table->setFrameShape(QFrame::NoFrame);
-    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setStyleSheet(QStringLiteral("QTableView { background: transparent; border: none; }"));
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    table->horizontalHeader()->setSectionResizeMode(1, action == TN ? QHeaderView::ResizeToContents
-                                                                    : QHeaderView::Interactive);
-    table->horizontalHeader()->resizeSection(1, action == TN ? 150 : 300);
-    table->horizontalHeader()->setHighlightSections(false);
-    table->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background: %1; color: %2; border: none; border-bottom: 1px solid %3;"
-                       " padding: 3px 8px; font-weight: 600; }")
-            .arg(Utils::ColorBG().name(), Utils::ColorSecondTitle().name(), Utils::ColorBorder().name()));
-    table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-
-    // Removing and clearing: Delete key, context menu and the buttons under
-    // the list all reach the same operations.
-    auto *remove = new QAction(tr("Remove"), table);
-    remove->setShortcuts({QKeySequence::Delete, QKeySequence(Qt::Key_Backspace)});
-    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    auto *clear = new QAction(tr("Clear"), table);
-    table->addAction(remove);
-    table->addAction(clear);
-    table->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(remove, &QAction::triggered, this, [this, action] { removeTableItem(action); });
-    connect(clear, &QAction::triggered, this, [this, action] { clearTable(action); });
-
-    QPushButton *removeButton = action == SMD ? ui->removeButtonSMD : action == CCD ? ui->removeButtonCCD : ui->removeButtonTN;
-    QPushButton *clearButton = action == SMD ? ui->clearButtonSMD : action == CCD ? ui->clearButtonCCD : ui->clearButtonTN;
-    connect(removeButton, &QPushButton::clicked, this, [this, action] { removeTableItem(action); });
-    connect(clearButton, &QPushButton::clicked, this, [this, action] { clearTable(action); });
-
-    // The table starts hidden behind its drop hint: the list is empty.
-    opacityEffectOf(table)->setOpacity(0.0);
-    table->hide();
-    dropInfoImage(action)->setOpacity(1.0);
+    static const char *const suffixes[] = {"SMD", "CCD", "TN"};
+    TrackListPane *list = pane(action);
+    list->setUp(action, this, QLatin1String(suffixes[action]));
+    QHeaderView *header = list->tableView()->horizontalHeader();
+    // The album order list's second column holds a short track number.
+    header->setSectionResizeMode(1, action == TN ? QHeaderView::ResizeToContents : QHeaderView::Interactive);
+    header->resizeSection(1, action == TN ? 150 : 300);
 }
 
 void ModificationViewController::styleButtons()
 {
     for (QPushButton *button : {ui->setTodayButtonSMD, ui->setNowButtonSMD, ui->set0000ButtonSMD, ui->set00ButtonSMD,
-                                ui->sameAsButtonSMD, ui->removeButtonSMD, ui->clearButtonSMD, ui->removeButtonCCD,
-                                ui->clearButtonCCD, ui->removeButtonTN, ui->clearButtonTN})
+                                ui->sameAsButtonSMD})
         m_buttonArtwork.setButtonStyle(button, false);
     for (QPushButton *button : {ui->setButtonSMD, ui->setButtonCCD, ui->setButtonTN})
         m_buttonArtwork.setButtonStyle(button, true);
+    ui->paneSMD->addActionButton(ui->setButtonSMD);
+    ui->paneCCD->addActionButton(ui->setButtonCCD);
+    ui->paneTN->addActionButton(ui->setButtonTN);
+}
+
+TrackListPane *ModificationViewController::pane(int action) const
+{
+    switch (action) {
+    case SMD: return ui->paneSMD;
+    case CCD: return ui->paneCCD;
+    case TN: return ui->paneTN;
+    }
+    return nullptr;
 }
 
 DropView *ModificationViewController::dropView(int action) const
 {
-    switch (action) {
-    case SMD: return ui->dropViewSMD;
-    case CCD: return ui->dropViewCCD;
-    case TN: return ui->dropViewTN;
-    }
-    return nullptr;
+    TrackListPane *list = pane(action);
+    return list ? list->dropView() : nullptr;
 }
 
 QTableView *ModificationViewController::trackTable(int action) const
 {
-    switch (action) {
-    case SMD: return ui->tableViewSMD;
-    case CCD: return ui->tableViewCCD;
-    case TN: return ui->tableViewTN;
-    }
-    return nullptr;
-}
-
-DropHintImage *ModificationViewController::dropInfoImage(int action) const
-{
-    switch (action) {
-    case SMD: return ui->dropInfoImageSMD;
-    case CCD: return ui->dropInfoImageCCD;
-    case TN: return ui->dropInfoImageTN;
-    }
-    return nullptr;
-}
-
-void ModificationViewController::fade(QWidget *widget, qreal to)
-{
-    // The drop hint fades by itself; anything else through an effect.
-    QObject *target = widget;
-    QByteArray property = "opacity";
-    if (!qobject_cast<DropHintImage *>(widget))
-        target = opacityEffectOf(widget);
-    // A newer fade wins: the older one must not end later (and hide the table).
-    for (auto *running : widget->findChildren<QPropertyAnimation *>(QStringLiteral("fade"), Qt::FindDirectChildrenOnly))
-        running->stop();
-    auto *animation = new QPropertyAnimation(target, property, widget);
-    animation->setObjectName(QStringLiteral("fade"));
-    animation->setDuration(animationMs);
-    animation->setEndValue(to);
-    // A faded-out table is also hidden: views that scroll their contents
-    // (the header does) would otherwise paint past the effect.
-    if (to > 0.0)
-        widget->show();
-    else if (!qobject_cast<DropHintImage *>(widget))
-        connect(animation, &QAbstractAnimation::finished, widget, &QWidget::hide);
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    TrackListPane *list = pane(action);
+    return list ? list->tableView() : nullptr;
 }
 
 // ---- Navigation -----------------------------------------------------------
@@ -372,97 +277,43 @@ void ModificationViewController::jumpToTab(int page)
     ui->tabView->setCurrentIndex(page);
     auto *animation = new QPropertyAnimation(m_pageVeil, "pageOpacity", m_pageVeil);
     animation->setObjectName(QStringLiteral("pageFade"));
-    animation->setDuration(animationMs);
+    animation->setDuration(Motion::fadeMs);
     animation->setStartValue(0.0);
     animation->setEndValue(1.0);
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-int ModificationViewController::hiddenBackButtonMargin() const
+int ModificationViewController::backButtonLeftMargin() const
 {
-    return 13 - ui->backButton->width() - backButtonInset;
+    return m_backButton->leftMargin();
 }
 
 void ModificationViewController::setBackButtonLeftMargin(int margin)
 {
-    m_backButtonLeftMargin = margin;
-    ui->backButton->move(backButtonInset + margin, (ui->header->height() - ui->backButton->height()) / 2);
-}
-
-void ModificationViewController::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    setBackButtonLeftMargin(m_backButtonLeftMargin);
+    m_backButton->setLeftMargin(margin);
 }
 
 void ModificationViewController::showOrHideBackButton(bool show)
 {
-    QGraphicsOpacityEffect *effect = opacityEffectOf(ui->backButton);
-    for (auto *running : findChildren<QParallelAnimationGroup *>(QStringLiteral("backButtonSlide"), Qt::FindDirectChildrenOnly))
-        running->stop();
-
-    auto *group = new QParallelAnimationGroup(this);
-    group->setObjectName(QStringLiteral("backButtonSlide"));
-    auto *slide = new QPropertyAnimation(this, "backButtonLeftMargin", group);
-    auto *alpha = new QPropertyAnimation(effect, "opacity", group);
-    slide->setDuration(animationMs);
-    alpha->setDuration(animationMs);
-    slide->setEasingCurve(QEasingCurve::OutCubic);
-    if (show) {
-        effect->setOpacity(0.0);
-        ui->backButton->show();
-        ui->backButton->raise();
-        slide->setEndValue(0);
-        alpha->setEndValue(1.0);
-    } else {
-        slide->setEndValue(hiddenBackButtonMargin());
-        alpha->setEndValue(0.0);
-        connect(group, &QAbstractAnimation::finished, ui->backButton, &QWidget::hide);
+    m_backButton->showOrHide(show);
+    if (!show)
         ui->tabTitle->setText(tr("Set \"Date Modified\""));
-    }
-    group->addAnimation(slide);
-    group->addAnimation(alpha);
-    group->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void ModificationViewController::showOrHideDropInfoImage(bool show, int action)
 {
-    QTableView *table = trackTable(action);
-    DropHintImage *hint = dropInfoImage(action);
-    if (!table || !hint)
-        return;
-    fade(table, show ? 0.0 : 1.0);
-    fade(hint, show ? 1.0 : 0.0);
+    if (TrackListPane *list = pane(action))
+        list->showOrHideDropInfoImage(show);
 }
 
 // ---- Lists ----------------------------------------------------------------
 
-void ModificationViewController::removeTableItem(int action)
-{
-    DropView *drop = dropView(action);
-    QTableView *table = trackTable(action);
-    QList<QUrl> files = drop->files();
-    const QItemSelectionModel *selection = table->selectionModel();
-    // Going downward keeps the indexes still to visit valid.
-    bool removed = false;
-    for (int row = int(files.size()) - 1; row >= 0; --row) {
-        if (selection->isRowSelected(row, QModelIndex())) {
-            files.removeAt(row);
-            removed = true;
-        }
-    }
-    if (removed)
-        drop->setFiles(files);
-    drop->reloadData();
-    if (files.isEmpty())
-        showOrHideDropInfoImage(true, action);
-}
-
-void ModificationViewController::clearTable(int action)
-{
-    dropView(action)->cleanTable(trackTable(action));
-    showOrHideDropInfoImage(true, action);
-}
+void ModificationViewController::removeTableItemSMD() { ui->paneSMD->removeTableItem(); }
+void ModificationViewController::removeTableItemCCD() { ui->paneCCD->removeTableItem(); }
+void ModificationViewController::removeTableItemTN() { ui->paneTN->removeTableItem(); }
+void ModificationViewController::clearTableSMD() { ui->paneSMD->clearTable(); }
+void ModificationViewController::clearTableCCD() { ui->paneCCD->clearTable(); }
+void ModificationViewController::clearTableTN() { ui->paneTN->clearTable(); }
 
 void ModificationViewController::fileDropped(const QList<QUrl> &, DropView *sender)
 {
@@ -487,23 +338,18 @@ void ModificationViewController::fileDropped(const QList<QUrl> &, DropView *send
 
 void ModificationViewController::enterSetModificationDate()
 {
-    // One moment for all three, fraction of a second included: Set right
-    // away writes exactly the moment of entering.
-    const QDateTime now = QDateTime::currentDateTime();
-    m_timeSMD = now.time();
-    m_dateSMD = now.date();
-    m_selectedDateSMD = now;
+    m_chosenSMD.enter(QDateTime::currentDateTime());
     showDateSMD();
     showTimeSMD();
-    ui->dropViewSMD->setToDate(m_selectedDateSMD);
+    dropView(SMD)->setToDate(m_chosenSMD.moment());
 }
 
 void ModificationViewController::showDateSMD()
 {
     const bool was = m_showingDates;
     m_showingDates = true;
-    ui->datePicker1->setDate(m_dateSMD);
-    ui->datePicker2->setSelectedDate(m_dateSMD);
+    ui->datePicker1->setDate(m_chosenSMD.day());
+    ui->datePicker2->setSelectedDate(m_chosenSMD.day());
     m_showingDates = was;
 }
 
@@ -511,37 +357,42 @@ void ModificationViewController::showTimeSMD()
 {
     const bool was = m_showingDates;
     m_showingDates = true;
-    ui->timePicker1->setTime(m_timeSMD);
-    ui->timePicker2->setTime(m_timeSMD);
+    ui->timePicker1->setTime(m_chosenSMD.time());
+    ui->timePicker2->setTime(m_chosenSMD.time());
     m_showingDates = was;
+}
+
+void ModificationViewController::chosenDateChangedSMD(bool day)
+{
+    if (day)
+        showDateSMD();
+    else
+        showTimeSMD();
+    dateChangedSMD();
 }
 
 void ModificationViewController::setTodaySMD()
 {
-    m_dateSMD = QDate::currentDate();
-    showDateSMD();
-    dateChangedSMD();
+    m_chosenSMD.toToday();
+    chosenDateChangedSMD(true);
 }
 
 void ModificationViewController::setNowSMD()
 {
-    m_timeSMD = QTime::currentTime();
-    showTimeSMD();
-    dateChangedSMD();
+    m_chosenSMD.toNow();
+    chosenDateChangedSMD(false);
 }
 
 void ModificationViewController::set0000SMD()
 {
-    m_timeSMD = ModificationDates::fullHour(m_timeSMD);
-    showTimeSMD();
-    dateChangedSMD();
+    m_chosenSMD.toFullHour();
+    chosenDateChangedSMD(false);
 }
 
 void ModificationViewController::set00SMD()
 {
-    m_timeSMD = ModificationDates::fullMinute(m_timeSMD);
-    showTimeSMD();
-    dateChangedSMD();
+    m_chosenSMD.toFullMinute();
+    chosenDateChangedSMD(false);
 }
 
 void ModificationViewController::sameAsClickedSMD()
@@ -558,9 +409,7 @@ void ModificationViewController::sameAsClickedSMD()
     const std::optional<FileTime> modified = FileDates::modificationDate(chosen.first());
     if (!modified)
         return;
-    const QDateTime moment = modified->toDateTime().toLocalTime();
-    m_timeSMD = moment.time();
-    m_dateSMD = moment.date();
+    m_chosenSMD.setDayAndTime(modified->toDateTime());
     showDateSMD();
     showTimeSMD();
     dateChangedSMD();
@@ -568,21 +417,13 @@ void ModificationViewController::sameAsClickedSMD()
 
 void ModificationViewController::dateChangedSMD()
 {
-    calculateDateSMD();
-    ui->dropViewSMD->setPreviewDate(m_selectedDateSMD);
-    ui->dropViewSMD->reloadData();
-}
-
-void ModificationViewController::calculateDateSMD()
-{
-    const QDateTime composed = ModificationDates::compose(m_dateSMD, m_timeSMD);
-    if (composed.isValid())
-        m_selectedDateSMD = composed;
+    dropView(SMD)->setPreviewDate(m_chosenSMD.moment());
+    dropView(SMD)->reloadData();
 }
 
 void ModificationViewController::setClickedSMD()
 {
-    if (ui->dropViewSMD->count() > 0 && !m_run)
+    if (dropView(SMD)->count() > 0 && !m_run)
         startPerformSMD();
 }
 
@@ -605,11 +446,11 @@ void ModificationViewController::launchRun(int action, BatchRun::Steps steps)
 
 void ModificationViewController::startPerformSMD()
 {
-    const QList<QUrl> files = ui->dropViewSMD->files();
+    const QList<QUrl> files = dropView(SMD)->files();
     if (files.isEmpty())
         return;
     // Every file gets exactly the same moment, milliseconds included.
-    const FileTime moment = FileTime::fromDateTime(m_selectedDateSMD);
+    const FileTime moment = FileTime::fromDateTime(m_chosenSMD.moment());
     BatchRun::Steps steps;
     steps.count = int(files.size());
     steps.work = [files, moment](int i) { FileDates::setModificationDate(files.at(i).toLocalFile(), moment); };
@@ -619,13 +460,13 @@ void ModificationViewController::startPerformSMD()
 
 void ModificationViewController::setClickedCCD()
 {
-    if (ui->dropViewCCD->count() > 0 && !m_run)
+    if (dropView(CCD)->count() > 0 && !m_run)
         startPerformCCD();
 }
 
 void ModificationViewController::startPerformCCD()
 {
-    const QList<QUrl> files = ui->dropViewCCD->files();
+    const QList<QUrl> files = dropView(CCD)->files();
     if (files.isEmpty())
         return;
     BatchRun::Steps steps;
@@ -642,13 +483,13 @@ void ModificationViewController::startPerformCCD()
 
 void ModificationViewController::setClickedTN()
 {
-    if (ui->dropViewTN->count() > 0 && !m_run)
+    if (dropView(TN)->count() > 0 && !m_run)
         startPerformTN();
 }
 
 void ModificationViewController::startPerformTN()
 {
-    const QList<QUrl> files = ui->dropViewTN->files();
+    const QList<QUrl> files = dropView(TN)->files();
     if (files.isEmpty())
         return;
     // The direction is read once: the sheet keeps the user from changing it,
@@ -679,7 +520,7 @@ void ModificationViewController::startPerformTN()
 
 void ModificationViewController::reOrderArray()
 {
-    DropView *drop = ui->dropViewTN;
+    DropView *drop = dropView(TN);
     const QList<QUrl> files = drop->files();
     if (files.isEmpty())
         return;

@@ -2,6 +2,7 @@
 
 #include "tracks/lists/BatchRun.h"
 #include "style/ButtonArtwork.h"
+#include "tools/modification/ChosenDate.h"
 #include "tracks/lists/FileDropDelegate.h"
 
 #include <QDate>
@@ -16,13 +17,13 @@ namespace Ui {
 class ModificationViewController;
 }
 
-class DropHintImage;
 class DropView;
 class FadeVeil;
 class QButtonGroup;
-class QGraphicsOpacityEffect;
 class QStandardItemModel;
 class QTableView;
+class SlidingBackButton;
+class TrackListPane;
 
 // The Date Modified tool: rewrites the modification dates of the audio files
 // behind library tracks, so that the library sorted by Date Modified lists
@@ -34,25 +35,25 @@ class ModificationViewController : public QWidget, public FileDropDelegate
     Q_PROPERTY(int backButtonLeftMargin READ backButtonLeftMargin WRITE setBackButtonLeftMargin)
 public:
     enum Action { SMD = 0, CCD = 1, TN = 2 };
-    static constexpr int animationMs = 250;
 
     explicit ModificationViewController(QWidget *parent = nullptr);
     ~ModificationViewController() override;
 
     int selectedAction() const { return m_selectedAction; }
+    TrackListPane *pane(int action) const;
     DropView *dropView(int action) const;
     QTableView *trackTable(int action) const;
 
     // Set Modification Date: the chosen day, the chosen time of day, and the
     // moment a run writes.
-    QDate dateSMD() const { return m_dateSMD; }
-    QTime timeSMD() const { return m_timeSMD; }
-    QDateTime selectedDateSMD() const { return m_selectedDateSMD; }
+    QDate dateSMD() const { return m_chosenSMD.day(); }
+    QTime timeSMD() const { return m_chosenSMD.time(); }
+    QDateTime selectedDateSMD() const { return m_chosenSMD.moment(); }
 
     // The run in progress, if any.
     BatchRun *currentRun() const { return m_run; }
 
-    int backButtonLeftMargin() const { return m_backButtonLeftMargin; }
+    int backButtonLeftMargin() const;
     void setBackButtonLeftMargin(int margin);
 
     void fileDropped(const QList<QUrl> &items, DropView *sender) override;
@@ -64,12 +65,12 @@ public slots:
     void showOrHideBackButton(bool show);
     void showOrHideDropInfoImage(bool show, int action);
 
-    void removeTableItemSMD() { removeTableItem(SMD); }
-    void removeTableItemCCD() { removeTableItem(CCD); }
-    void removeTableItemTN() { removeTableItem(TN); }
-    void clearTableSMD() { clearTable(SMD); }
-    void clearTableCCD() { clearTable(CCD); }
-    void clearTableTN() { clearTable(TN); }
+    void removeTableItemSMD();
+    void removeTableItemCCD();
+    void removeTableItemTN();
+    void clearTableSMD();
+    void clearTableCCD();
+    void clearTableTN();
 
     void setTodaySMD();
     void setNowSMD();
@@ -77,7 +78,6 @@ public slots:
     void set00SMD();
     void sameAsClickedSMD();
     void dateChangedSMD();
-    void calculateDateSMD();
     void setClickedSMD();
     void startPerformSMD();
 
@@ -93,9 +93,6 @@ signals:
     // After a run's end step has refreshed the action's table.
     void runFinished(int action);
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     void awakeFromNib();
     void setUpTrackList(int action);
@@ -104,11 +101,8 @@ private:
     void enterSetModificationDate();
     void showDateSMD();
     void showTimeSMD();
-    void removeTableItem(int action);
-    void clearTable(int action);
-    int hiddenBackButtonMargin() const;
-    DropHintImage *dropInfoImage(int action) const;
-    void fade(QWidget *widget, qreal to);
+    // After a change of the chosen date: the controls and the previews show it.
+    void chosenDateChangedSMD(bool day);
     void launchRun(int action, BatchRun::Steps steps);
 
     std::unique_ptr<Ui::ModificationViewController> ui;
@@ -117,11 +111,9 @@ private:
     QButtonGroup *m_radioTN1 = nullptr;
     QButtonGroup *m_radioTN2 = nullptr;
     int m_selectedAction = 0;
-    int m_backButtonLeftMargin = 0;
+    SlidingBackButton *m_backButton = nullptr;
     bool m_showingDates = false;
-    QDate m_dateSMD;
-    QTime m_timeSMD;
-    QDateTime m_selectedDateSMD;
+    ChosenDate m_chosenSMD;
     QPointer<BatchRun> m_run;
     // The button faces of this tool, rendered per button at set-up.
     ButtonArtwork m_buttonArtwork;

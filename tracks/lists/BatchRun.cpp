@@ -2,6 +2,7 @@
 
 #include "tracks/library/LibraryRefresh.h"
 #include "app/common/Utils.h"
+#include "style/Palette.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -86,9 +87,7 @@ BatchRun::BatchRun(QWidget *toolView, Steps steps)
 #endif
     sheet->setWindowModality(toolView ? Qt::WindowModal : Qt::ApplicationModal);
     sheet->setFixedSize(sheetWidth, sheetHeight);
-    QPalette palette = sheet->palette();
-    palette.setColor(QPalette::Window, Utils::ColorBG());
-    sheet->setPalette(palette);
+    Palette::setColour(sheet, {QPalette::Window}, Utils::ColorBG());
     sheet->setAutoFillBackground(true);
 
     m_bar = new QProgressBar(sheet);

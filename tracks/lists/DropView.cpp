@@ -5,6 +5,8 @@
 #include "tracks/lists/RatingCell.h"
 #include "tracks/lists/SimpleTextCell.h"
 #include "app/common/Utils.h"
+#include "style/FadeVeil.h"
+#include "style/Motion.h"
 
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -16,51 +18,12 @@
 #include <QVariantAnimation>
 
 namespace {
-constexpr int rowHeight = 30;
-constexpr int fadeMs = 250;
-
-// Fading the children over the ColorBorder fill is drawn as a ColorBorder veil
-// above them: the same picture, without touching graphics effects the owner
-// may have put on its own children (the drop hint fades by itself).
-class FadeVeil : public QWidget
-{
-public:
-    explicit FadeVeil(QWidget *parent) : QWidget(parent)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        hide();
-    }
-    void setStrength(qreal strength)
-    {
-        m_strength = strength;
-        setVisible(strength > 0.0);
-        if (isVisible()) {
-            setGeometry(parentWidget()->rect());
-            raise();
-            update();
-        }
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setOpacity(m_strength);
-        p.fillRect(rect(), Utils::ColorBorder());
-    }
-
-private:
-    qreal m_strength = 0.0;
-};
-
 // The library's selected tracks, nothing when it is not running. Called off
 // the main thread: a library that hangs keeps the call waiting for as long
 // as the bridge's timeout.
 QList<TrackObject> readLibrarySelection()
 {
-    const ITunesApplication library =
-        ITunesApplication::iTunes();
+    const ITunesApplication library = ITunesApplication::iTunes();
     if (!library.isRunning())
         return {};
     const QList<ITunesTrack> selected = library.selection().get();
@@ -81,12 +44,12 @@ DropView::DropView(QWidget *parent)
     setAcceptDrops(true);
     m_ratingCell->watchModel(m_model);
 
-    auto *veil = new FadeVeil(this);
-    veil->setObjectName(QStringLiteral("dropViewFadeVeil"));
-    m_fade->setDuration(fadeMs);
-    connect(m_fade, &QVariantAnimation::valueChanged, this, [veil](const QVariant &alpha) {
-        veil->setStrength(1.0 - alpha.toReal());
-    });
+    // Fading the children over the ColorBorder fill is drawn as a ColorBorder
+    // veil above them.
+    auto *veil = new FadeVeil(this, Utils::ColorBorder(), FadeVeil::OverChildren);
+    m_fade->setDuration(Motion::fadeMs);
+    connect(m_fade, &QVariantAnimation::valueChanged, this,
+            [veil](const QVariant &alpha) { veil->setPageOpacity(alpha.toReal()); });
 }
 
 DropView::~DropView() = default;
@@ -103,7 +66,7 @@ void DropView::attachTable(QTableView *table)
     // Fixed heights let the view skip measuring rows it does not show.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setMinimumSectionSize(1);
-    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->verticalHeader()->setDefaultSectionSize(SimpleTextCell::rowHeight);
     table->verticalHeader()->hide();
     applyDelegates();
 }
@@ -242,11 +205,4 @@ void DropView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_highlighted ? Utils::ColorBorder() : Utils::ColorBG());
-}
-
-void DropView::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (auto *veil = findChild<QWidget *>(QStringLiteral("dropViewFadeVeil"), Qt::FindDirectChildrenOnly))
-        veil->setGeometry(rect());
 }

@@ -64,6 +64,8 @@ public:
     void setPreviewDate(const QDateTime &date) { m_model->setToDate(date); }
     QDateTime toDate() const { return m_model->toDate(); }
 
+    // Removes the listed items at these rows, given from the last to the first.
+    void removeItemsAt(const QList<int> &rowsLastFirst) { m_model->removeItemsAt(rowsLastFirst); }
     void cleanTable(QTableView *table);
     void reloadData() { m_model->reloadAll(); }
     void reloadRows(const QList<int> &rows, int column) { m_model->reloadRows(rows, column); }
@@ -89,7 +91,6 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void applyDelegates();

@@ -7,7 +7,6 @@
 
 namespace {
 constexpr int margin = 8;
-constexpr int rowHeight = 30;
 } // namespace
 
 SimpleTextCell::Colours SimpleTextCell::colours(bool selected)

@@ -13,6 +13,9 @@ class SimpleTextCell : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // Every track list row is this high.
+    static constexpr int rowHeight = 30;
+
     struct Colours
     {
         QColor fill;

@@ -177,6 +177,24 @@ int TrackListModel::addTracks(const QList<TrackObject> &tracks)
     return int(fresh.size());
 }
 
+void TrackListModel::removeItemsAt(const QList<int> &rowsLastFirst)
+{
+    if (rowsLastFirst.isEmpty())
+        return;
+    beginResetModel();
+    {
+        QMutexLocker lock(&m_mutex);
+        for (int row : rowsLastFirst) {
+            if (holdsTracks(m_action) && row >= 0 && row < m_tracks.size())
+                m_tracks.removeAt(row);
+            else if (!holdsTracks(m_action) && row >= 0 && row < m_files.size())
+                m_files.removeAt(row);
+        }
+        rebuildIndex();
+    }
+    endResetModel();
+}
+
 void TrackListModel::clear()
 {
     beginResetModel();

@@ -52,6 +52,9 @@ public:
     bool addTrack(const TrackObject &track);
     // The same for many tracks at once, as one insertion; returns how many.
     int addTracks(const QList<TrackObject> &tracks);
+    // Removes the items at these rows, given from the last to the first, so
+    // that each row still names the item it named before the first removal.
+    void removeItemsAt(const QList<int> &rowsLastFirst);
     void clear();
 
     QDateTime toDate() const;

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "style/ButtonArtwork.h"
+
+#include <QWidget>
+
+class DropHintImage;
+class DropView;
+class FileDropDelegate;
+class QHBoxLayout;
+class QPushButton;
+class QTableView;
+
+// One list of a tool as the user meets it: the drop area with its table and,
+// while the list is empty, the drop hint in the table's place; under it the
+// Remove and Clear buttons, with room at the right for the tool's own
+// buttons. The Delete key and the table's context menu remove and clear as
+// the buttons do. The tool that holds the pane sorts its list and runs it.
+class TrackListPane : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString hintText READ hintText WRITE setHintText)
+public:
+    explicit TrackListPane(QWidget *parent = nullptr);
+
+    // The list this pane shows (DropView's action numbers), who is told when
+    // items come in, and the suffix that names the pane's parts for their
+    // owner ("dropView" + suffix, "tableView", "dropInfoImage",
+    // "removeButton", "clearButton").
+    void setUp(int action, FileDropDelegate *delegate, const QString &nameSuffix);
+
+    DropView *dropView() const { return m_dropView; }
+    QTableView *tableView() const { return m_table; }
+    DropHintImage *dropInfoImage() const { return m_hint; }
+    QPushButton *removeButton() const { return m_remove; }
+    QPushButton *clearButton() const { return m_clear; }
+
+    QString hintText() const;
+    void setHintText(const QString &text);
+
+    // Moves one of the tool's buttons to the right end of the button row.
+    void addActionButton(QPushButton *button);
+
+public slots:
+    // Removes the selected rows, the last first; shows the hint when the list
+    // is left empty.
+    void removeTableItem();
+    // Empties the list and shows the hint.
+    void clearTable();
+    // Fades the hint in and the table out (true), or the other way round.
+    void showOrHideDropInfoImage(bool show);
+
+signals:
+    // The user removed rows or cleared the list.
+    void listChanged();
+
+private:
+    void fade(QWidget *widget, qreal to);
+
+    DropView *m_dropView;
+    QTableView *m_table;
+    DropHintImage *m_hint;
+    QPushButton *m_remove;
+    QPushButton *m_clear;
+    QHBoxLayout *m_buttons;
+    ButtonArtwork m_buttonArtwork;
+};
