@@ -1,14 +1,16 @@
 #include "tools/playcount/CountEditorViewController.h"
 #include "ui_CountEditorViewController.h"
 
-CountEditorViewController::CountEditorViewController(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::CountEditorViewController>())
+namespace {
+// The play-count list; typed numbers are taken as typed.
+const CountToolController::Kind kind{3, &playCountPolicy, &TrackObject::plays, std::nullopt};
+} // namespace
+
+CountEditorViewController::CountEditorViewController(QWidget *parent)
+    : CountToolController(kind, parent), ui(std::make_unique<Ui::CountEditorViewController>())
 {
     ui->setupUi(this);
-    awakeFromNib();
+    awakeFromNib(controlsOf(*ui));
 }
 
 CountEditorViewController::~CountEditorViewController() = default;
-
-void CountEditorViewController::awakeFromNib()
-{
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "tools/counting/CountToolController.h"
 
 #include <memory>
 
@@ -8,8 +8,10 @@ namespace Ui {
 class CountEditorViewController;
 }
 
-// The Play Count tool: sets, raises or lowers the play counts of library tracks.
-class CountEditorViewController : public QWidget
+// The Play Count tool: sets the play count of the tracks selected in its list
+// to a number, or adds an amount to each one's own count or subtracts it
+// (never below 0).
+class CountEditorViewController : public CountToolController
 {
     Q_OBJECT
 public:
@@ -17,7 +19,5 @@ public:
     ~CountEditorViewController() override;
 
 private:
-    void awakeFromNib();
-
     std::unique_ptr<Ui::CountEditorViewController> ui;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "tools/counting/CountToolController.h"
 
 #include <memory>
 
@@ -8,8 +8,10 @@ namespace Ui {
 class RatingViewController;
 }
 
-// The Rating tool: sets, raises or lowers the ratings of library tracks.
-class RatingViewController : public QWidget
+// The Rating tool: sets the rating of the tracks selected in its list to a
+// number of stars, or adds stars to each one's own rating or takes them away
+// (held within 0 to 5 stars; a rating between stars keeps its remainder).
+class RatingViewController : public CountToolController
 {
     Q_OBJECT
 public:
@@ -17,7 +19,5 @@ public:
     ~RatingViewController() override;
 
 private:
-    void awakeFromNib();
-
     std::unique_ptr<Ui::RatingViewController> ui;
 };

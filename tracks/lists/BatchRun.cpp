@@ -127,6 +127,7 @@ void BatchRun::launch()
     const auto work = m_steps.work;
     const auto barValue = m_steps.barValue;
     const auto afterProgress = m_steps.afterProgress;
+    const auto after = m_steps.after;
     const bool progressFirst = m_steps.progressBeforeWork;
     const std::shared_ptr<Shared> shared = m_shared;
     BatchRun *run = this;
@@ -168,6 +169,8 @@ void BatchRun::launch()
             if (afterProgress)
                 guarded([&] { afterProgress(i); });
         }
+        if (after)
+            guarded(after);
         libraryRefreshes.finish();
         QMetaObject::invokeMethod(run, [run] { run->endStep(); }, Qt::QueuedConnection);
         shared->done.release();

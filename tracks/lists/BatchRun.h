@@ -31,6 +31,7 @@ public:
         std::function<int(int index)> barValue;       // bar value posted for the item
         bool progressBeforeWork = false;              // post the bar value before the item's work
         std::function<void(int index)> afterProgress; // worker; e.g. the library refresh
+        std::function<void()> after;                  // worker; after the last item, before the end step
         std::function<void()> end;                    // main thread; the table refresh
     };
 

@@ -1,0 +1,269 @@
+// The Play Count and Rating runs end to end: a real library on the test's
+// bus, real tagged files, the tools' lists filled by a drop as a user fills
+// them, and the library's records read back after each run.
+#include "musiclibraryproxy.h"
+#include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
+#include "tools/playcount/CountEditorViewController.h"
+#include "tools/rating/RatingViewController.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListModel.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+using Ids = QList<qlonglong>;
+
+// Types a value into a field as one edit.
+void enter(QWidget *tool, const char *name, int value)
+{
+    auto *field = tool->findChild<QLineEdit *>(QLatin1String(name));
+    field->selectAll();
+    field->insert(QString::number(value));
+}
+
+void click(QWidget *tool, const char *name)
+{
+    QTest::mouseClick(tool->findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton);
+}
+} // namespace
+
+class CountRunsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        LibraryProtocol::registerTypes();
+        QVERIFY(m_library.start());
+        m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                                      QDBusConnection::sessionBus());
+    }
+
+    void cleanupTestCase()
+    {
+        m_library.stop();
+    }
+
+    void setTouchesTheSelectedRowsOnlyInAscendingOrder()
+    {
+        const Ids ids = addTracks(8, [](int i) { return i + 1; }, [](int) { return 0; });
+        CountEditorViewController tool;
+        QVERIFY(list(tool, ids));
+        select(tool, {6, 1, 4, 2, 7});
+        enter(&tool, "countInput", 12);
+
+        QSignalSpy changed(tool.dropView()->model(), &QAbstractItemModel::dataChanged);
+        QList<int> bar;
+        QVERIFY(run(tool, "setButton1", &bar));
+        QCOMPARE(bar, (QList<int>{1, 2, 3, 4, 5}));
+        const QList<int> expected{1, 12, 12, 4, 12, 6, 12, 12};
+        QCOMPARE(listed(tool, &TrackObject::plays), expected);
+        QCOMPARE(stored(ids, "playedCount"), expected);
+        // Revealed one after the other: the last row processed is the one shown.
+        QCOMPARE(m_proxy->Selection().value(), (Ids{ids.at(7)}));
+        // Only the value column of the processed rows is shown anew.
+        QSet<int> rowsShown;
+        for (const QList<QVariant> &signal : std::as_const(changed)) {
+            const auto from = signal.at(0).value<QModelIndex>(), to = signal.at(1).value<QModelIndex>();
+            QCOMPARE(from.column(), 2);
+            QCOMPARE(to.column(), 2);
+            for (int row = from.row(); row <= to.row(); ++row)
+                rowsShown.insert(row);
+        }
+        QCOMPARE(rowsShown, (QSet<int>{1, 2, 4, 6, 7}));
+    }
+
+    void playCountsAddAndSubtractWithinRange()
+    {
+        const Ids ids = addTracks(4, [](int i) { return QList<int>{3, 10, 2147483600, 0}.at(i); }, [](int) { return 0; });
+        CountEditorViewController tool;
+        QVERIFY(list(tool, ids));
+        selectAll(tool);
+
+        // Subtracting past zero stops at zero.
+        click(&tool, "radioSubtract");
+        enter(&tool, "countInput2", 10);
+        QVERIFY(run(tool, "setButton2"));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{0, 0, 2147483590, 0}));
+        QCOMPARE(listed(tool, &TrackObject::plays), stored(ids, "playedCount"));
+
+        // Adding past the largest count stops there instead of wrapping.
+        click(&tool, "radioAdd");
+        enter(&tool, "countInput2", 100);
+        QVERIFY(run(tool, "setButton2"));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{100, 100, 2147483647, 100}));
+
+        // A negative number to set writes zero.
+        enter(&tool, "countInput", -5);
+        QVERIFY(run(tool, "setButton1"));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{0, 0, 0, 0}));
+        QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{0, 0, 0, 0}));
+    }
+
+    void addingNothingStillRewritesAndShowsEveryTrack()
+    {
+        const Ids ids = addTracks(3, [](int i) { return 5 * i; }, [](int) { return 0; });
+        CountEditorViewController tool;
+        QVERIFY(list(tool, ids));
+        selectAll(tool);
+        // Retag the files: only a refresh of each track makes the library see it.
+        for (int i = 0; i < ids.size(); ++i)
+            QVERIFY(AudioFiles::writeTags(path(ids.at(i)), {QStringLiteral("Renamed %1").arg(i), "Artist", "Album", "1"}));
+        enter(&tool, "countInput2", 0);
+        QVERIFY(run(tool, "setButton2"));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{0, 5, 10}));
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(record(ids.at(i)).value("name").toString(), QStringLiteral("Renamed %1").arg(i));
+        QCOMPARE(m_proxy->Selection().value(), (Ids{ids.last()}));
+    }
+
+    void ratingsCountInStarsAndKeepTheirRemainder()
+    {
+        const Ids ids = addTracks(4, [](int) { return 0; }, [](int i) { return QList<int>{50, 50, 80, 10}.at(i); });
+        RatingViewController tool;
+        QVERIFY(list(tool, ids));
+
+        select(tool, {0, 2});
+        enter(&tool, "countInput2", 1);
+        QVERIFY(run(tool, "setButton2"));
+        select(tool, {2});
+        QVERIFY(run(tool, "setButton2"));
+        QCOMPARE(stored(ids, "rating"), (QList<int>{70, 50, 100, 10}));
+
+        select(tool, {1, 3});
+        click(&tool, "radioSubtract");
+        enter(&tool, "countInput2", 3);
+        QVERIFY(run(tool, "setButton2"));
+        QCOMPARE(stored(ids, "rating"), (QList<int>{70, 0, 100, 0}));
+        QCOMPARE(listed(tool, &TrackObject::rating), stored(ids, "rating"));
+
+        selectAll(tool);
+        enter(&tool, "countInput", 3);
+        QVERIFY(run(tool, "setButton1"));
+        QCOMPARE(stored(ids, "rating"), (QList<int>{60, 60, 60, 60}));
+        // The star column shows three stars on every row.
+        for (int row = 0; row < ids.size(); ++row)
+            QCOMPARE(tool.dropView()->model()->index(row, 2).data(TrackListModel::StarsRole).toInt(), 3);
+    }
+
+    void tracksTheLibraryCannotWriteKeepTheirValue()
+    {
+        const Ids ids = addTracks(3, [](int i) { return i + 1; }, [](int) { return 0; });
+        CountEditorViewController tool;
+        QVERIFY(list(tool, ids));
+        // A listed track whose file has gone, and one without any file.
+        QVERIFY(QFile::remove(path(ids.at(1))));
+        tool.dropView()->addTrackToArray(TrackObject::initWithName("No file", "Artist", QUrl(), 9, 0));
+        selectAll(tool);
+        enter(&tool, "countInput", 50);
+        QVERIFY(run(tool, "setButton1"));
+        QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{50, 2, 50, 9}));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{50, 2, 50}));
+
+        // A library that is not running writes nothing, and the list says so.
+        m_library.stop();
+        enter(&tool, "countInput", 70);
+        QVERIFY(run(tool, "setButton1"));
+        QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{50, 2, 50, 9}));
+        QVERIFY(m_library.start());
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{50, 2, 50}));
+    }
+
+private:
+    // Tracks in the library, with files in the temporary folder.
+    template<typename Plays, typename Rating>
+    Ids addTracks(int count, Plays plays, Rating rating)
+    {
+        Ids ids;
+        for (int i = 0; i < count; ++i) {
+            const QString file = m_dir.filePath(QStringLiteral("t%1.mp3").arg(++m_files));
+            if (!AudioFiles::writeMp3(file, {QStringLiteral("Song %1").arg(m_files), "Artist", "Album", QString::number(i + 1)}))
+                return {};
+            const qlonglong id = m_proxy->Add({QUrl::fromLocalFile(file).toString()}, QString()).value();
+            m_proxy->SetPlayedCount(id, plays(i)).waitForFinished();
+            m_proxy->SetRating(id, rating(i)).waitForFinished();
+            ids.append(id);
+        }
+        return ids;
+    }
+
+    // Lists the tracks as a user does: selects them in the library, drops on the list.
+    bool list(CountToolController &tool, const Ids &ids)
+    {
+        tool.resize(711, 520);
+        tool.show();
+        m_proxy->SetSelection(ids).waitForFinished();
+        QMimeData trigger;
+        trigger.setText(QStringLiteral("tracks"));
+        tool.dropView()->takeDrop(&trigger);
+        QSignalSpy taken(tool.dropView(), &DropView::selectionTaken);
+        return taken.wait(8000) && tool.dropView()->count() == ids.size();
+    }
+
+    static void select(CountToolController &tool, const QList<int> &rows)
+    {
+        QItemSelectionModel *selection = tool.tableView()->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(tool.tableView()->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    static void selectAll(CountToolController &tool) { tool.tableView()->selectAll(); }
+
+    // Clicks a set button and waits for the run's end; collects the bar's values.
+    static bool run(CountToolController &tool, const char *button, QList<int> *bar = nullptr)
+    {
+        QSignalSpy finished(&tool, &CountToolController::runFinished);
+        click(&tool, button);
+        if (!tool.currentRun())
+            return false;
+        if (bar)
+            QObject::connect(tool.currentRun(), &BatchRun::barValueChanged, [bar](int value) { bar->append(value); });
+        return finished.wait(20000) && !tool.currentRun();
+    }
+
+    static QList<int> listed(const CountToolController &tool, qint32 TrackObject::*value)
+    {
+        QList<int> values;
+        for (const TrackObject &track : tool.dropView()->tracks())
+            values.append(track.*value);
+        return values;
+    }
+
+    QVariantMap record(qlonglong id) const
+    {
+        const QList<QVariantMap> records = m_proxy->Tracks({id}).value();
+        return records.isEmpty() ? QVariantMap() : records.first();
+    }
+
+    QList<int> stored(const Ids &ids, const char *key) const
+    {
+        QList<int> values;
+        for (qlonglong id : ids)
+            values.append(record(id).value(QLatin1String(key), -1).toInt());
+        return values;
+    }
+
+    QString path(qlonglong id) const { return QUrl(record(id).value("location").toString()).toLocalFile(); }
+
+    QTemporaryDir m_dir;
+    LibraryProcess m_library;
+    std::unique_ptr<MusicLibraryProxy> m_proxy;
+    int m_files = 0;
+};
+
+QTEST_MAIN(CountRunsTest)
+#include "tst_countruns.moc"

@@ -1,0 +1,253 @@
+#include "tools/counting/CountToolController.h"
+
+#include "app/common/Utils.h"
+#include "style/ButtonArtwork.h"
+#include "style/Palette.h"
+#include "style/SlidingBackButton.h"
+#include "style/Stepper.h"
+#include "tools/counting/OnlyIntegerValueFormatter.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
+#include "tracks/runs/CountWriter.h"
+
+#include <QButtonGroup>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+// The column that shows the value a run changes.
+constexpr int valueColumn = 2;
+} // namespace
+
+CountToolController::CountToolController(const Kind &kind, QWidget *parent) : QWidget(parent), m_kind(kind) {}
+
+CountToolController::~CountToolController() = default;
+
+DropView *CountToolController::dropView() const
+{
+    return m_controls.pane->dropView();
+}
+
+QTableView *CountToolController::tableView() const
+{
+    return m_controls.pane->tableView();
+}
+
+void CountToolController::awakeFromNib(const Controls &controls)
+{
+    m_controls = controls;
+    Palette::setBackground(this, Utils::ColorBG());
+    m_controls.img->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Palette::setBackground(m_controls.img, Utils::ColorBorder());
+
+    // This tool has one page: its back button stays out of sight.
+    new SlidingBackButton(m_controls.backButton, m_controls.header);
+
+    QFont titleFont = m_controls.tabTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
+    titleFont.setBold(true);
+    m_controls.tabTitle->setFont(titleFont);
+    Palette::setTextColour(m_controls.tabTitle, Utils::ColorSidebar());
+
+    TrackListPane *list = m_controls.pane;
+    list->setUp(m_kind.listAction, this, QString());
+    list->tableView()->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    list->tableView()->horizontalHeader()->setSectionResizeMode(valueColumn, QHeaderView::Fixed);
+    list->tableView()->horizontalHeader()->setStretchLastSection(false);
+    list->tableView()->horizontalHeader()->resizeSection(valueColumn, 130);
+
+    m_formatter = new OnlyIntegerValueFormatter(this);
+    for (QLineEdit *field : {m_controls.countInput, m_controls.countInput2}) {
+        field->setValidator(m_formatter);
+        Palette::setBackground(field, Utils::ColorBG());
+        Palette::setTextColour(field, Utils::ColorSidebar());
+        connect(field, &QLineEdit::textEdited, this, [this, field] { controlTextDidChange(field); });
+    }
+    connect(m_controls.countStepper, &Stepper::stepped, this, &CountToolController::countStepperChanged);
+    connect(m_controls.countStepper2, &Stepper::stepped, this, &CountToolController::countStepperChanged2);
+
+    // The set buttons are styled as plain buttons, not as action buttons.
+    ButtonArtwork artwork;
+    artwork.setButtonStyle(m_controls.setButton1, false);
+    artwork.setButtonStyle(m_controls.setButton2, false);
+    connect(m_controls.setButton1, &QPushButton::clicked, this, &CountToolController::setButtonClicked1);
+    connect(m_controls.setButton2, &QPushButton::clicked, this, &CountToolController::setButtonClicked2);
+
+    for (QLabel *caption : {m_controls.label1, m_controls.label2})
+        Palette::setTextColour(caption, Utils::ColorSidebar());
+
+    // Column 0 adds, column 1 subtracts; the layout may place them anywhere.
+    m_radio = new QButtonGroup(this);
+    m_radio->setObjectName(QStringLiteral("radio"));
+    m_radio->addButton(m_controls.radioAdd, 0);
+    m_radio->addButton(m_controls.radioSubtract, 1);
+    for (QRadioButton *radio : {m_controls.radioAdd, m_controls.radioSubtract})
+        Palette::setTextColour(radio, Utils::ColorSidebar());
+
+    // The values start where the interface description put the steppers.
+    m_setCount = m_controls.countStepper->value();
+    m_setCount2 = m_controls.countStepper2->value();
+    m_controls.countInput->setText(QString::number(m_setCount));
+    m_controls.countInput2->setText(QString::number(m_setCount2));
+}
+
+// ---- Fields and steppers --------------------------------------------------
+
+void CountToolController::stepperChanged(Stepper *stepper, QLineEdit *field, qint32 &value)
+{
+    value = stepper->value();
+    stepper->setValue(value);
+    field->setText(QString::number(value));
+    field->clearFocus();
+}
+
+void CountToolController::countStepperChanged()
+{
+    stepperChanged(m_controls.countStepper, m_controls.countInput, m_setCount);
+}
+
+void CountToolController::countStepperChanged2()
+{
+    stepperChanged(m_controls.countStepper2, m_controls.countInput2, m_setCount2);
+}
+
+void CountToolController::controlTextDidChange(QLineEdit *field)
+{
+    qint32 *value = field == m_controls.countInput ? &m_setCount : field == m_controls.countInput2 ? &m_setCount2 : nullptr;
+    Stepper *stepper = field == m_controls.countInput ? m_controls.countStepper : m_controls.countStepper2;
+    if (!value)
+        return;
+    *value = OnlyIntegerValueFormatter::intValue(field->text());
+    if (m_kind.fieldCap && *value > *m_kind.fieldCap) {
+        *value = *m_kind.fieldCap;
+        field->setText(QString::number(*value));
+    }
+    // The field keeps the text as typed; the stepper shows what it can of it.
+    stepper->setValue(*value);
+}
+
+// ---- Set buttons and the run ---------------------------------------------
+
+void CountToolController::setButtonClicked1()
+{
+    m_currentAction = 0;
+    setButtonClicked();
+}
+
+void CountToolController::setButtonClicked2()
+{
+    m_currentAction = 1;
+    setButtonClicked();
+}
+
+void CountToolController::setButtonClicked()
+{
+    if (m_run)
+        return;
+    if (tableView()->selectionModel()->hasSelection())
+        startPerformCOUNT();
+    else if (dropView()->count() > 0)
+        showSelectTracksAlert();
+}
+
+void CountToolController::showSelectTracksAlert()
+{
+    auto *alert = new QMessageBox(QMessageBox::Warning, QString(),
+                                  tr("Please select the tracks you want to process in the table first."),
+                                  QMessageBox::NoButton, window());
+    alert->setObjectName(QStringLiteral("selectTracksAlert"));
+    alert->addButton(tr("OK"), QMessageBox::AcceptRole);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->open();
+}
+
+void CountToolController::startPerformCOUNT()
+{
+    // The rows selected now, in ascending order; the sheet keeps them still.
+    QList<int> rows;
+    for (const QModelIndex &index : tableView()->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty())
+        return;
+
+    const QList<TrackObject> tracks = dropView()->tracks();
+    const CountPolicy policy = *m_kind.policy;
+    const auto field = m_kind.listedValue;
+    const CountMode mode = m_currentAction == 0 ? CountMode::Set : CountMode::AddOrSubtract;
+    const bool add = m_radio->checkedId() == 0;
+    const qint32 setCount = m_setCount;
+    const qint32 setCount2 = m_setCount2;
+    // What the library stored for each item, filled in on the worker and
+    // read by the end step, which the worker posts after the last answer.
+    auto stored = std::make_shared<QList<std::optional<qint32>>>(rows.size());
+    auto writer = std::make_shared<std::unique_ptr<CountWriter>>();
+
+    BatchRun::Steps steps;
+    steps.count = int(rows.size());
+    steps.barValue = [](int k) { return k + 1; };
+    steps.before = [writer, policy] {
+        *writer = std::make_unique<CountWriter>(policy);
+        return true;
+    };
+    steps.work = [=](int k) {
+        const TrackObject &track = tracks.at(rows.at(k));
+        const qint32 value = newValue(policy, mode, add, setCount, setCount2, track.*field);
+        (*writer)->write(track.location, value, [stored, k](std::optional<qint32> result) { (*stored)[k] = result; });
+    };
+    steps.after = [writer] {
+        (*writer)->finish();
+        writer->reset();
+    };
+    QPointer<CountToolController> self(this);
+    steps.end = [self, rows, tracks, stored, field] {
+        if (!self)
+            return;
+        self->m_run = nullptr;
+        // A track the library did not write keeps the value it had.
+        for (int k = 0; k < rows.size(); ++k) {
+            if (!stored->at(k))
+                continue;
+            TrackObject track = tracks.at(rows.at(k));
+            track.*field = *stored->at(k);
+            self->dropView()->updateTrack(rows.at(k), track);
+        }
+        self->dropView()->reloadRows(rows, valueColumn);
+        emit self->runFinished();
+    };
+    m_run = BatchRun::start(this, std::move(steps));
+}
+
+// ---- The list -------------------------------------------------------------
+
+void CountToolController::removeTableItem()
+{
+    m_controls.pane->removeTableItem();
+}
+
+void CountToolController::clearTable()
+{
+    m_controls.pane->clearTable();
+}
+
+void CountToolController::showOrHideDropInfoImage(bool show, int)
+{
+    m_controls.pane->showOrHideDropInfoImage(show);
+}
+
+void CountToolController::fileDropped(const QList<QUrl> &, DropView *sender)
+{
+    if (!sender)
+        return;
+    sender->reloadData();
+    showOrHideDropInfoImage(false);
+}
