@@ -114,6 +114,13 @@ qlonglong LibraryScripting::AddRefreshReveal(const QString &file)
     return m_library->addRefreshReveal(QUrl(file));
 }
 
+qlonglong LibraryScripting::AddSetRefreshReveal(const QString &file, const QString &property, int value, int &stored)
+{
+    const auto written = m_library->addSetRefreshReveal(QUrl(file), property, value);
+    stored = written.stored;
+    return written.id;
+}
+
 void LibraryScripting::SetSelection(const QList<qlonglong> &ids)
 {
     m_library->setSelection({ids.begin(), ids.end()});

@@ -29,6 +29,7 @@ public:
     bool Refresh(qlonglong id);
     bool Reveal(qlonglong id);
     qlonglong AddRefreshReveal(const QString &file);
+    qlonglong AddSetRefreshReveal(const QString &file, const QString &property, int value, int &stored);
     void SetSelection(const QList<qlonglong> &ids);
     QString PeerAddress() const { return m_peerAddress; }
     void Quit();

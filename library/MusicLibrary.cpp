@@ -1,6 +1,7 @@
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -183,6 +184,25 @@ qint64 MusicLibrary::addRefreshReveal(const QUrl &url)
         reveal(id);
     }
     return id;
+}
+
+MusicLibrary::Written MusicLibrary::addSetRefreshReveal(const QUrl &url, const QString &property, int value)
+{
+    int (MusicLibrary::*set)(qint64, int) = nullptr;
+    if (property == QLatin1String(LibraryProtocol::Key::playedCount))
+        set = &MusicLibrary::setPlayedCount;
+    else if (property == QLatin1String(LibraryProtocol::Key::rating))
+        set = &MusicLibrary::setRating;
+    else
+        return {};
+    // A track whose file has gone (or no longer reads as audio) is not
+    // written: the caller is told nothing was stored.
+    const qint64 id = addFile(url);
+    if (!id || !refresh(id))
+        return {};
+    const int stored = (this->*set)(id, value);
+    reveal(id);
+    return {id, stored};
 }
 
 QList<qint64> MusicLibrary::selection() const

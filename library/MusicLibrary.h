@@ -46,6 +46,15 @@ public:
     // file asks for it in one go. The track, or 0 (nothing done) when the
     // file is refused.
     qint64 addRefreshReveal(const QUrl &url);
+    // The same with one property written in between: property is the record
+    // key of the play count or the rating; the value is held within its
+    // bounds. A refused file or an unknown property: {0, -1}, nothing done.
+    struct Written
+    {
+        qint64 id = 0;
+        int stored = -1;
+    };
+    Written addSetRefreshReveal(const QUrl &url, const QString &property, int value);
 
     QList<qint64> selection() const; // in window order
     void setSelection(const QList<qint64> &ids);

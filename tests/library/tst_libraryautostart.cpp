@@ -4,6 +4,7 @@
 // bridge call leaves that mark, while a plain auto-starting call does.
 
 #include "tracks/library/ITunesApplication.h"
+#include "tracks/library/ITunesCallWindow.h"
 #include "protocol/LibraryProtocol.h"
 
 #include <QDBusConnection>
@@ -64,9 +65,12 @@ private slots:
         ITunesTrack missing = iTunes.add({QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))});
         QVERIFY(!missing.isValid());
         QVERIFY(!iTunes.addRefreshReveal(QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"))).isValid());
+        const QUrl file = QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3"));
+        QVERIFY(!iTunes.addSetRefreshReveal(file, QStringLiteral("rating"), 40).stored);
         {
             ITunesCallWindow window(2);
-            window.addRefreshReveal(iTunes, QUrl::fromLocalFile(QDir::tempPath() + QStringLiteral("/x.mp3")));
+            window.addRefreshReveal(iTunes, file);
+            window.addSetRefreshReveal(iTunes, file, QStringLiteral("playedCount"), 3, {});
         }
         ITunesTrack track(service, 1);
         QCOMPARE(track.name(), QString());

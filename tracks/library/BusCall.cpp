@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -211,6 +212,17 @@ QVariant basicValue(DBusMessageIter *it)
 // How long a single call reads for its answer before it sleeps. Only where
 // another CPU can run the service meanwhile; on one CPU reading would only
 // keep the service from answering.
+// Errors that the bus or the connection itself gives for a call the service
+// never saw through: it is not there, went away, or let the time run out.
+bool meansNoOneThere(const char *errorName)
+{
+    for (const char *name : {DBUS_ERROR_NO_REPLY, DBUS_ERROR_SERVICE_UNKNOWN, DBUS_ERROR_NAME_HAS_NO_OWNER,
+                             DBUS_ERROR_DISCONNECTED, DBUS_ERROR_TIMEOUT, DBUS_ERROR_TIMED_OUT, DBUS_ERROR_NO_SERVER})
+        if (errorName && std::strcmp(errorName, name) == 0)
+            return true;
+    return false;
+}
+
 qint64 spinBudgetNs()
 {
     static const qint64 budget = [] {
@@ -366,10 +378,27 @@ bool BusCall::finish()
     return waitForAnswer(0);
 }
 
-bool BusCall::waitForAnswer(qint64 spinNs)
+bool BusCall::finishNow()
+{
+    return waitForAnswer(0, false);
+}
+
+bool BusCall::wentUnanswered() const
+{
+    return m_message && m_ok && !m_reply && !m_pending && !m_serviceRefused;
+}
+
+bool BusCall::waitForAnswer(qint64 spinNs, bool wait)
 {
     if (!m_pending)
         return m_reply != nullptr;
+    if (!wait) {
+        // One read of what has come in, then every message it brought.
+        dbus_connection_read_write(m_sentOn, 0);
+        while (!dbus_pending_call_get_completed(m_pending)
+               && dbus_connection_get_dispatch_status(m_sentOn) == DBUS_DISPATCH_DATA_REMAINS)
+            dbus_connection_dispatch(m_sentOn);
+    }
     // A service that answers at once does so well before a thread that went
     // to sleep could be woken again: on a virtual machine the two wake-ups of
     // a sleeping round trip cost more than the service's work. So the first
@@ -385,7 +414,7 @@ bool BusCall::waitForAnswer(qint64 spinNs)
     // from now, so calls waiting behind a hung service would add up. Reading
     // and dispatching completes whichever calls get their answers (or the
     // bus's error when the service goes away) and drops anything else.
-    while (!dbus_pending_call_get_completed(m_pending)) {
+    while (wait && !dbus_pending_call_get_completed(m_pending)) {
         const qint64 left = m_deadline.remainingTime();
         if (left <= 0 || !dbus_connection_read_write_dispatch(m_sentOn, int(left)))
             break;
@@ -399,6 +428,7 @@ bool BusCall::waitForAnswer(qint64 spinNs)
     m_sentOn = nullptr;
     t_connection.callAnswered();
     if (reply && dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_ERROR) {
+        m_serviceRefused = !meansNoOneThere(dbus_message_get_error_name(reply));
         dbus_message_unref(reply);
         reply = nullptr;
     }
@@ -408,12 +438,17 @@ bool BusCall::waitForAnswer(qint64 spinNs)
 }
 
 namespace {
-// The answer's first value when it is of the D-Bus type given.
+// The answer's value at index when it is of the D-Bus type given.
 template <typename Basic>
-std::optional<Basic> firstBasic(DBusMessage *reply, int type)
+std::optional<Basic> basicAt(DBusMessage *reply, int type, int index = 0)
 {
     DBusMessageIter it;
-    if (!reply || !dbus_message_iter_init(reply, &it) || dbus_message_iter_get_arg_type(&it) != type)
+    if (!reply || !dbus_message_iter_init(reply, &it))
+        return std::nullopt;
+    for (int i = 0; i < index; ++i)
+        if (!dbus_message_iter_next(&it))
+            return std::nullopt;
+    if (dbus_message_iter_get_arg_type(&it) != type)
         return std::nullopt;
     Basic value{};
     dbus_message_iter_get_basic(&it, &value);
@@ -421,19 +456,19 @@ std::optional<Basic> firstBasic(DBusMessage *reply, int type)
 }
 } // namespace
 
-std::optional<qint64> BusCall::int64Result() const
+std::optional<qint64> BusCall::int64Result(int index) const
 {
-    return firstBasic<dbus_int64_t>(m_reply, DBUS_TYPE_INT64);
+    return basicAt<dbus_int64_t>(m_reply, DBUS_TYPE_INT64, index);
 }
 
-std::optional<int> BusCall::intResult() const
+std::optional<int> BusCall::intResult(int index) const
 {
-    return firstBasic<dbus_int32_t>(m_reply, DBUS_TYPE_INT32);
+    return basicAt<dbus_int32_t>(m_reply, DBUS_TYPE_INT32, index);
 }
 
 std::optional<bool> BusCall::boolResult() const
 {
-    const std::optional<dbus_bool_t> value = firstBasic<dbus_bool_t>(m_reply, DBUS_TYPE_BOOLEAN);
+    const std::optional<dbus_bool_t> value = basicAt<dbus_bool_t>(m_reply, DBUS_TYPE_BOOLEAN);
     return value ? std::optional<bool>(*value != FALSE) : std::nullopt;
 }
 

@@ -56,17 +56,30 @@ public:
     // they were sent.
     bool send(int timeoutMs);
     bool finish();
+    // finish() without waiting: takes the answer when it has arrived by
+    // now, else gives the call up. For calls that can no longer be expected
+    // to be answered in time.
+    bool finishNow();
 
-    // The first answer value, when the call succeeded and it has that type.
-    std::optional<qint64> int64Result() const;
-    std::optional<int> intResult() const;
+    // After a failed call: whether the service never answered it (it timed
+    // out, could not be sent, or the service or the connection went away),
+    // as opposed to the service answering with an error or the call being
+    // unsendable by its own fault (bad name or arguments). Later calls to the
+    // same service cannot be expected to do better.
+    bool wentUnanswered() const;
+
+    // The answer value at position index, when the call succeeded and it
+    // has that type.
+    std::optional<qint64> int64Result(int index = 0) const;
+    std::optional<int> intResult(int index = 0) const;
     std::optional<bool> boolResult() const;
     // An aa{sv} answer: strings, integers and booleans; other values are left out.
     QList<QVariantMap> recordsResult() const;
 
 private:
-    // finish(), reading without sleeping for the first spinNs nanoseconds.
-    bool waitForAnswer(qint64 spinNs);
+    // finish(), reading without sleeping for the first spinNs nanoseconds;
+    // without waiting at all when wait is false.
+    bool waitForAnswer(qint64 spinNs, bool wait = true);
     void appendBasic(int type, const void *value);
     // Appends values as one array of elementType, each through appendOne;
     // a value it refuses leaves the call unsendable.
@@ -83,5 +96,6 @@ private:
     DBusConnection *m_sentOn = nullptr; // holds a reference while m_pending waits
     QDeadlineTimer m_deadline;
     bool m_ok = true; // false once an argument could not be appended
+    bool m_serviceRefused = false; // the service itself answered with an error
     quint64 m_peerInstance = 0;
 };

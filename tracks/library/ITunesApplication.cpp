@@ -1,6 +1,6 @@
 #include "tracks/library/ITunesApplication.h"
-#include "tracks/library/BusCall.h"
 #include "tracks/library/BusNameWatch.h"
+#include "tracks/library/LibraryCall.h"
 #include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>
@@ -11,18 +11,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <algorithm>
-
 namespace {
-// Library calls go straight to the library when it offers that: the bus
-// stays the place to find it, and the watched owner tells which library
-// instance a direct connection belongs to.
-BusCall libraryCall(const QString &service, const char *method)
-{
-    return BusCall(service.toUtf8().constData(), LibraryProtocol::objectPath, LibraryProtocol::interfaceName, method,
-                   BusNameWatch::ownerInstance(service));
-}
-
 ITunesTrack::Properties propertiesOf(const QVariantMap &record)
 {
     using namespace LibraryProtocol;
@@ -59,11 +48,11 @@ ITunesTrack::Properties ITunesTrack::fetch() const
         return *m_cache;
     if (!isValid())
         return {};
-    BusCall call = libraryCall(m_service, "Tracks");
-    call << QList<qint64>{m_id};
-    if (!call.call(ITunesApplication::callTimeoutMs))
+    const auto call = LibraryCall::make(m_service, "Tracks");
+    *call << QList<qint64>{m_id};
+    if (!call->call(ITunesApplication::callTimeoutMs))
         return {};
-    const QList<QVariantMap> records = call.recordsResult();
+    const QList<QVariantMap> records = call->recordsResult();
     return records.isEmpty() ? Properties() : propertiesOf(records.constFirst());
 }
 
@@ -79,9 +68,9 @@ void ITunesTrack::setPlayedCount(int count)
 {
     if (!isValid())
         return;
-    BusCall call = libraryCall(m_service, "SetPlayedCount");
-    call << m_id << count;
-    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    const auto call = LibraryCall::make(m_service, "SetPlayedCount");
+    *call << m_id << count;
+    const std::optional<int> stored = call->call(ITunesApplication::callTimeoutMs) ? call->intResult() : std::nullopt;
     if (m_cache && stored && *stored >= 0)
         m_cache->playedCount = *stored;
     else if (m_cache)
@@ -92,9 +81,9 @@ void ITunesTrack::setRating(int rating)
 {
     if (!isValid())
         return;
-    BusCall call = libraryCall(m_service, "SetRating");
-    call << m_id << rating;
-    const std::optional<int> stored = call.call(ITunesApplication::callTimeoutMs) ? call.intResult() : std::nullopt;
+    const auto call = LibraryCall::make(m_service, "SetRating");
+    *call << m_id << rating;
+    const std::optional<int> stored = call->call(ITunesApplication::callTimeoutMs) ? call->intResult() : std::nullopt;
     if (m_cache && stored && *stored >= 0)
         m_cache->rating = *stored;
     else if (m_cache)
@@ -105,9 +94,9 @@ void ITunesTrack::refresh()
 {
     if (!isValid())
         return;
-    BusCall call = libraryCall(m_service, "Refresh");
-    call << m_id;
-    call.call(ITunesApplication::callTimeoutMs);
+    const auto call = LibraryCall::make(m_service, "Refresh");
+    *call << m_id;
+    call->call(ITunesApplication::callTimeoutMs);
     m_cache.reset();
 }
 
@@ -115,9 +104,9 @@ void ITunesTrack::reveal()
 {
     if (!isValid())
         return;
-    BusCall call = libraryCall(m_service, "Reveal");
-    call << m_id;
-    call.call(ITunesApplication::callTimeoutMs);
+    const auto call = LibraryCall::make(m_service, "Reveal");
+    *call << m_id;
+    call->call(ITunesApplication::callTimeoutMs);
 }
 
 void ITunesTrack::setFetchedProperties(const Properties &properties)
@@ -130,8 +119,8 @@ void ITunesTrack::setFetchedProperties(const Properties &properties)
 QList<ITunesTrack> ITunesSelection::get() const
 {
     QList<ITunesTrack> tracks;
-    BusCall call = libraryCall(m_service, "SelectedTracks");
-    const QList<QVariantMap> records = call.call(ITunesApplication::callTimeoutMs) ? call.recordsResult() : QList<QVariantMap>();
+    const auto call = LibraryCall::make(m_service, "SelectedTracks");
+    const QList<QVariantMap> records = call->call(ITunesApplication::callTimeoutMs) ? call->recordsResult() : QList<QVariantMap>();
     tracks.reserve(records.size());
     for (const QVariantMap &record : records) {
         const qint64 id = record.value(QString::fromLatin1(LibraryProtocol::Key::id)).toLongLong();
@@ -192,10 +181,10 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
     QStringList urls;
     urls.reserve(files.size());
     for (const QUrl &file : files)
-        urls.append(file.toString(QUrl::FullyEncoded));
-    BusCall call = libraryCall(m_service, "Add");
-    call << urls << to;
-    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+        urls.append(LibraryCall::fileArgument(file));
+    const auto call = LibraryCall::make(m_service, "Add");
+    *call << urls << to;
+    const std::optional<qint64> id = call->call(callTimeoutMs) ? call->int64Result() : std::nullopt;
     if (!id || *id <= 0)
         return {};
     return ITunesTrack(m_service, *id);
@@ -203,45 +192,20 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
 
 ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
 {
-    BusCall call = libraryCall(m_service, "AddRefreshReveal");
-    call << file.toString(QUrl::FullyEncoded);
-    const std::optional<qint64> id = call.call(callTimeoutMs) ? call.int64Result() : std::nullopt;
+    const auto call = LibraryCall::make(m_service, "AddRefreshReveal");
+    *call << LibraryCall::fileArgument(file);
+    const std::optional<qint64> id = call->call(callTimeoutMs) ? call->int64Result() : std::nullopt;
     if (!id || *id <= 0)
         return {};
     return ITunesTrack(m_service, *id);
 }
 
-// ITunesCallWindow
-
-ITunesCallWindow::ITunesCallWindow(int size) : m_size(std::max(1, size)) {}
-
-ITunesCallWindow::~ITunesCallWindow()
+ITunesApplication::StoredValue ITunesApplication::addSetRefreshReveal(const QUrl &file, const QString &property, int value) const
 {
-    waitForAll();
-}
-
-void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const QUrl &file)
-{
-    if (int(m_calls.size()) >= m_size)
-        waitForOldest();
-    auto call = std::make_unique<BusCall>(library.serviceName().toUtf8().constData(), LibraryProtocol::objectPath,
-                                          LibraryProtocol::interfaceName, "AddRefreshReveal",
-                                          BusNameWatch::ownerInstance(library.serviceName()));
-    *call << file.toString(QUrl::FullyEncoded);
-    if (call->send(ITunesApplication::callTimeoutMs))
-        m_calls.push_back(std::move(call));
-}
-
-void ITunesCallWindow::waitForOldest()
-{
-    if (m_calls.empty())
-        return;
-    m_calls.front()->finish();
-    m_calls.pop_front();
-}
-
-void ITunesCallWindow::waitForAll()
-{
-    while (!m_calls.empty())
-        waitForOldest();
+    const auto call = LibraryCall::addSetRefreshReveal(m_service, file, property, value);
+    if (!call->call(callTimeoutMs))
+        return {};
+    const std::optional<qint64> id = call->int64Result(0);
+    const std::optional<int> stored = LibraryCall::storedValue(*call);
+    return {id && *id > 0 && stored ? ITunesTrack(m_service, *id) : ITunesTrack(), stored};
 }

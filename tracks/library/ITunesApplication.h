@@ -5,10 +5,8 @@
 #include <QString>
 #include <QUrl>
 
-#include <deque>
 #include <memory>
-
-class BusCall;
+#include <optional>
 
 // The music library as a scripting client sees it. Objects are cheap handles
 // over synchronous D-Bus calls with a bounded timeout; they may be made and
@@ -114,36 +112,21 @@ public:
     // again and show. An invalid track (and nothing done) when the library
     // refuses the file.
     ITunesTrack addRefreshReveal(const QUrl &file) const;
+    // add({file}), then the track's property ("playedCount" or "rating") set
+    // to value, refresh() and reveal(), in one call and one round trip. The
+    // library holds the value within its bounds and answers what it stored.
+    // An invalid track and no stored value (and nothing done) when the
+    // library refuses the file or the property, or does not answer.
+    struct StoredValue
+    {
+        ITunesTrack track;
+        std::optional<int> stored;
+    };
+    StoredValue addSetRefreshReveal(const QUrl &file, const QString &property, int value) const;
 
     QString serviceName() const { return m_service; }
 
 private:
     explicit ITunesApplication(QString service) : m_service(std::move(service)) {}
     QString m_service;
-};
-
-// Calls of one thread that do not wait for their answers one by one: each is
-// sent at once, and the thread waits only when `size` calls are on the way
-// (for the oldest) or at waitForAll(). The library answers a thread's calls
-// in the order they were sent, so what they do is what the same calls made
-// one after the other would do. Each wait is bounded by the bridge's timeout.
-// Used and destroyed on the thread that made it; destroying it waits for
-// every call still on the way.
-class ITunesCallWindow
-{
-public:
-    explicit ITunesCallWindow(int size);
-    ~ITunesCallWindow();
-    ITunesCallWindow(const ITunesCallWindow &) = delete;
-    ITunesCallWindow &operator=(const ITunesCallWindow &) = delete;
-
-    // As library.addRefreshReveal(file), without waiting for the answer.
-    void addRefreshReveal(const ITunesApplication &library, const QUrl &file);
-    void waitForAll();
-
-private:
-    void waitForOldest();
-
-    int m_size;
-    std::deque<std::unique_ptr<BusCall>> m_calls;
 };

@@ -1,6 +1,7 @@
 #include "tracks/library/LibraryRefresh.h"
 
 #include "tracks/library/ITunesApplication.h"
+#include "tracks/library/ITunesCallWindow.h"
 
 namespace {
 // Calls on the way per batch: enough to keep the library busy while the
