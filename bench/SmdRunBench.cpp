@@ -9,6 +9,7 @@
 #include "tests/support/LibraryProcess.h"
 #include "tools/modification/ModificationViewController.h"
 #include "bench/Scenario.h"
+#include "bench/StallMeter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,38 +28,6 @@
 #include <cstdio>
 
 namespace {
-// The longest time the main thread went without serving a 1-ms timer.
-class StallMeter : public QObject
-{
-public:
-    StallMeter()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_longest = std::max(m_longest, m_clock.nsecsElapsed());
-            m_clock.restart();
-        });
-    }
-    void start()
-    {
-        m_longest = 0;
-        m_clock.start();
-        m_timer.start();
-    }
-    double stop()
-    {
-        m_longest = std::max(m_longest, m_clock.nsecsElapsed());
-        m_timer.stop();
-        return double(m_longest) / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
-
 struct Timing
 {
     double seconds = -1;

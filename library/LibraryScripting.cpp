@@ -62,6 +62,29 @@ QList<QVariantMap> LibraryScripting::SelectedTracks()
     return recordMaps(m_library->selection());
 }
 
+QList<qlonglong> LibraryScripting::SelectedTrackColumns(QStringList &names, QStringList &artists, QStringList &locations,
+                                                       QList<int> &playedCounts, QList<int> &ratings,
+                                                       QList<qlonglong> &datesAdded, QList<qlonglong> &datesModified)
+{
+    const QList<TrackRecord> records = m_library->records(m_library->selection());
+    QList<qlonglong> ids;
+    for (auto *column : {&ids, &datesAdded, &datesModified})
+        column->reserve(records.size());
+    for (auto *column : {&names, &artists, &locations})
+        column->reserve(records.size());
+    for (const TrackRecord &r : records) {
+        ids.append(r.id);
+        names.append(r.name);
+        artists.append(r.artist);
+        locations.append(r.location);
+        playedCounts.append(r.playedCount);
+        ratings.append(r.rating);
+        datesAdded.append(r.dateAdded);
+        datesModified.append(r.dateModified);
+    }
+    return ids;
+}
+
 QList<QVariantMap> LibraryScripting::Tracks(const QList<qlonglong> &ids)
 {
     return recordMaps({ids.begin(), ids.end()});

@@ -21,6 +21,9 @@ public:
 
     QList<qlonglong> Selection();
     QList<QVariantMap> SelectedTracks();
+    QList<qlonglong> SelectedTrackColumns(QStringList &names, QStringList &artists, QStringList &locations,
+                                          QList<int> &playedCounts, QList<int> &ratings, QList<qlonglong> &datesAdded,
+                                          QList<qlonglong> &datesModified);
     QList<QVariantMap> Tracks(const QList<qlonglong> &ids);
     QList<QVariantMap> AllTracks();
     qlonglong Add(const QStringList &files, const QString &playlist);

@@ -207,10 +207,14 @@ MusicLibrary::Written MusicLibrary::addSetRefreshReveal(const QUrl &url, const Q
 
 QList<qint64> MusicLibrary::selection() const
 {
+    // Read range by range: asking row by row whether it is selected costs
+    // every range once per row, which a large selection cannot afford.
     QList<int> rows;
-    for (const QModelIndex &index : m_selection->selectedRows())
-        rows.append(index.row());
+    for (const QItemSelectionRange &range : m_selection->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QList<qint64> ids;
     ids.reserve(rows.size());
     for (int row : rows)
@@ -220,11 +224,22 @@ QList<qint64> MusicLibrary::selection() const
 
 void MusicLibrary::setSelection(const QList<qint64> &ids)
 {
-    QItemSelection selection;
+    QList<int> rows;
+    rows.reserve(ids.size());
     for (qint64 id : ids) {
         const QModelIndex index = windowIndexOf(id);
         if (index.isValid())
-            selection.select(index, index);
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    // Neighbouring rows as one range each, as a user's click and shift-click make.
+    QItemSelection selection;
+    for (qsizetype at = 0; at < rows.size();) {
+        qsizetype end = at;
+        while (end + 1 < rows.size() && rows.at(end + 1) <= rows.at(end) + 1)
+            ++end;
+        selection.select(m_proxy->index(rows.at(at), 0), m_proxy->index(rows.at(end), 0));
+        at = end + 1;
     }
     m_selection->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }

@@ -35,6 +35,7 @@ inline void registerTypes()
     std::call_once(once, [] {
         qDBusRegisterMetaType<QList<QVariantMap>>();
         qDBusRegisterMetaType<QList<qlonglong>>();
+        qDBusRegisterMetaType<QList<int>>();
     });
 }
 } // namespace LibraryProtocol

@@ -284,9 +284,15 @@ private slots:
             tracks.append(iTunes().add({QUrl::fromLocalFile(tagged(QString::fromLatin1(title)))}));
         QVERIFY(iTunes().selection().get().isEmpty());
 
+        // A selection with a gap stays one: the track between is not taken.
         setSelection({tracks[0].persistentId(), tracks[2].persistentId()});
-        tracks[1].reveal();
         QList<ITunesTrack> selected = iTunes().selection().get();
+        QCOMPARE(selected.size(), 2);
+        QCOMPARE(selected[0].persistentId(), tracks[0].persistentId());
+        QCOMPARE(selected[1].persistentId(), tracks[2].persistentId());
+        QCOMPARE(selected[1].dateAdded(), tracks[2].dateAdded());
+        tracks[1].reveal();
+        selected = iTunes().selection().get();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected[0].persistentId(), tracks[1].persistentId());
 

@@ -454,6 +454,26 @@ std::optional<Basic> basicAt(DBusMessage *reply, int type, int index = 0)
     dbus_message_iter_get_basic(&it, &value);
     return value;
 }
+
+// The answer's array of fixed-size values at index, when its elements are of
+// the D-Bus type given; read in one piece.
+template <typename Element, typename Fixed>
+QList<Element> fixedArrayAt(DBusMessage *reply, int elementType, int index)
+{
+    DBusMessageIter it, elements;
+    if (!reply || !dbus_message_iter_init(reply, &it))
+        return {};
+    for (int i = 0; i < index; ++i)
+        if (!dbus_message_iter_next(&it))
+            return {};
+    if (dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_ARRAY || dbus_message_iter_get_element_type(&it) != elementType)
+        return {};
+    dbus_message_iter_recurse(&it, &elements);
+    const Fixed *values = nullptr;
+    int count = 0;
+    dbus_message_iter_get_fixed_array(&elements, &values, &count);
+    return values ? QList<Element>(values, values + count) : QList<Element>();
+}
 } // namespace
 
 std::optional<qint64> BusCall::int64Result(int index) const
@@ -470,6 +490,36 @@ std::optional<bool> BusCall::boolResult() const
 {
     const std::optional<dbus_bool_t> value = basicAt<dbus_bool_t>(m_reply, DBUS_TYPE_BOOLEAN);
     return value ? std::optional<bool>(*value != FALSE) : std::nullopt;
+}
+
+QList<qint64> BusCall::int64ArrayResult(int index) const
+{
+    return fixedArrayAt<qint64, dbus_int64_t>(m_reply, DBUS_TYPE_INT64, index);
+}
+
+QList<int> BusCall::intArrayResult(int index) const
+{
+    return fixedArrayAt<int, dbus_int32_t>(m_reply, DBUS_TYPE_INT32, index);
+}
+
+QStringList BusCall::stringArrayResult(int index) const
+{
+    QStringList strings;
+    DBusMessageIter it, elements;
+    if (!m_reply || !dbus_message_iter_init(m_reply, &it))
+        return strings;
+    for (int i = 0; i < index; ++i)
+        if (!dbus_message_iter_next(&it))
+            return strings;
+    if (dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_ARRAY || dbus_message_iter_get_element_type(&it) != DBUS_TYPE_STRING)
+        return strings;
+    dbus_message_iter_recurse(&it, &elements);
+    for (; dbus_message_iter_get_arg_type(&elements) == DBUS_TYPE_STRING; dbus_message_iter_next(&elements)) {
+        const char *text = nullptr;
+        dbus_message_iter_get_basic(&elements, &text);
+        strings.append(QString::fromUtf8(text));
+    }
+    return strings;
 }
 
 QList<QVariantMap> BusCall::recordsResult() const

@@ -75,6 +75,11 @@ public:
     std::optional<bool> boolResult() const;
     // An aa{sv} answer: strings, integers and booleans; other values are left out.
     QList<QVariantMap> recordsResult() const;
+    // An array answer value at position index (ax, ai, as); empty when the
+    // value is not such an array.
+    QList<qint64> int64ArrayResult(int index) const;
+    QList<int> intArrayResult(int index) const;
+    QStringList stringArrayResult(int index) const;
 
 private:
     // finish(), reading without sleeping for the first spinNs nanoseconds;
