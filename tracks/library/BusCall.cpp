@@ -1,9 +1,7 @@
 #include "tracks/library/BusCall.h"
 
-#include <QElapsedTimer>
 
 #include <dbus/dbus.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -223,16 +221,6 @@ bool meansNoOneThere(const char *errorName)
     return false;
 }
 
-qint64 spinBudgetNs()
-{
-    static const qint64 budget = [] {
-        cpu_set_t cpus;
-        CPU_ZERO(&cpus);
-        const bool several = sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
-        return several ? qint64(500'000) : qint64(0);
-    }();
-    return budget;
-}
 } // namespace
 
 BusCall::BusCall(const char *service, const char *path, const char *interface, const char *method,
@@ -351,7 +339,7 @@ DBusConnection *BusCall::readyConnection(const QDeadlineTimer &deadline) const
 
 bool BusCall::call(int timeoutMs)
 {
-    return send(timeoutMs) && waitForAnswer(spinBudgetNs());
+    return send(timeoutMs) && waitForAnswer();
 }
 
 bool BusCall::send(int timeoutMs)
@@ -375,12 +363,12 @@ bool BusCall::send(int timeoutMs)
 
 bool BusCall::finish()
 {
-    return waitForAnswer(0);
+    return waitForAnswer();
 }
 
 bool BusCall::finishNow()
 {
-    return waitForAnswer(0, false);
+    return waitForAnswer(false);
 }
 
 bool BusCall::wentUnanswered() const
@@ -388,7 +376,7 @@ bool BusCall::wentUnanswered() const
     return m_message && m_ok && !m_reply && !m_pending && !m_serviceRefused;
 }
 
-bool BusCall::waitForAnswer(qint64 spinNs, bool wait)
+bool BusCall::waitForAnswer(bool wait)
 {
     if (!m_pending)
         return m_reply != nullptr;
@@ -398,17 +386,6 @@ bool BusCall::waitForAnswer(qint64 spinNs, bool wait)
         while (!dbus_pending_call_get_completed(m_pending)
                && dbus_connection_get_dispatch_status(m_sentOn) == DBUS_DISPATCH_DATA_REMAINS)
             dbus_connection_dispatch(m_sentOn);
-    }
-    // A service that answers at once does so well before a thread that went
-    // to sleep could be woken again: on a virtual machine the two wake-ups of
-    // a sleeping round trip cost more than the service's work. So the first
-    // stretch is spent reading without sleeping, then the wait sleeps.
-    if (spinNs > 0) {
-        QElapsedTimer spin;
-        spin.start();
-        while (!dbus_pending_call_get_completed(m_pending) && spin.nsecsElapsed() < spinNs)
-            if (!dbus_connection_read_write_dispatch(m_sentOn, 0))
-                break;
     }
     // Not dbus_pending_call_block(): it would wait the whole timeout again
     // from now, so calls waiting behind a hung service would add up. Reading

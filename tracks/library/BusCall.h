@@ -82,9 +82,8 @@ public:
     QStringList stringArrayResult(int index) const;
 
 private:
-    // finish(), reading without sleeping for the first spinNs nanoseconds;
-    // without waiting at all when wait is false.
-    bool waitForAnswer(qint64 spinNs, bool wait = true);
+    // finish(); without waiting at all when wait is false.
+    bool waitForAnswer(bool wait = true);
     void appendBasic(int type, const void *value);
     // Appends values as one array of elementType, each through appendOne;
     // a value it refuses leaves the call unsendable.
