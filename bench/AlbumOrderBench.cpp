@@ -1,11 +1,11 @@
 // album-order: checks the album order rule on any files, or times sorting a
 // generated library of tagged files by track number.
 
-#include "tracks/files/AlbumOrder.h"
-#include "tests/support/AudioFiles.h"
-#include "tracks/files/ID3Parser.h"
-#include "bench/Scenario.h"
 #include "app/common/Utils.h"
+#include "bench/Scenario.h"
+#include "tests/support/AudioFiles.h"
+#include "tracks/files/AlbumOrder.h"
+#include "tracks/files/ID3Parser.h"
 
 #include <QDir>
 #include <QElapsedTimer>

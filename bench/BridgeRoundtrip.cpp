@@ -2,11 +2,11 @@
 // library: add, refresh and reveal through the bridge, timed per file against
 // a real headless library on the current session bus.
 
+#include "bench/Scenario.h"
 #include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
 #include "tracks/library/BusNameWatch.h"
 #include "tracks/library/ITunesApplication.h"
-#include "tests/support/LibraryProcess.h"
-#include "bench/Scenario.h"
 
 #include <QElapsedTimer>
 #include <QFile>

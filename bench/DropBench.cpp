@@ -1,8 +1,8 @@
 // drop: 10,000 file URLs dropped onto a file list, until the list holds them
 // and the shown table has drawn its visible rows.
 
-#include "tracks/lists/DropView.h"
 #include "bench/Scenario.h"
+#include "tracks/lists/DropView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,13 +3,13 @@
 // library not running (against `touch -m` over the same files) and once with
 // a headless library that has every file.
 
-#include "tests/support/AudioFiles.h"
-#include "tracks/lists/DropView.h"
-#include "tracks/library/ITunesApplication.h"
-#include "tests/support/LibraryProcess.h"
-#include "tools/modification/ModificationViewController.h"
 #include "bench/Scenario.h"
 #include "bench/StallMeter.h"
+#include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
+#include "tools/modification/ModificationViewController.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tracks/lists/DropView.h"
 
 #include <QAbstractButton>
 #include <QApplication>

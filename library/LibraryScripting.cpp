@@ -1,8 +1,9 @@
 #include "library/LibraryScripting.h"
-#include "protocol/LibraryProtocol.h"
+
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
 #include "libraryadaptor.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -1,4 +1,5 @@
 #include "library/LibraryWindow.h"
+
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"

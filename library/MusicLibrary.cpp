@@ -1,4 +1,5 @@
 #include "library/MusicLibrary.h"
+
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
 #include "protocol/LibraryProtocol.h"

@@ -1,4 +1,5 @@
 #include "library/TrackTableModel.h"
+
 #include "library/TrackStore.h"
 
 #include <QDateTime>

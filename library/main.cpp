@@ -1,11 +1,11 @@
 // music-library: a small, real music library that answers the scripting
 // interface com.apple.iTunes.Library on the session bus.
 
-#include "protocol/LibraryProtocol.h"
 #include "library/LibraryScripting.h"
 #include "library/LibraryWindow.h"
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
+#include "protocol/LibraryProtocol.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

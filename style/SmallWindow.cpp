@@ -1,8 +1,8 @@
 #include "style/SmallWindow.h"
 
+#include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
 #include "style/Palette.h"
-#include "app/common/Utils.h"
 
 #include <QWidget>
 

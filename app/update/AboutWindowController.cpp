@@ -1,10 +1,10 @@
 #include "app/update/AboutWindowController.h"
 #include "ui_AboutWindowController.h"
 
-#include "style/ButtonArtwork.h"
-#include "style/SmallWindow.h"
 #include "app/common/Endpoints.h"
 #include "app/common/Utils.h"
+#include "style/ButtonArtwork.h"
+#include "style/SmallWindow.h"
 
 #include <QScreen>
 

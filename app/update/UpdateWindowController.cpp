@@ -1,12 +1,12 @@
 #include "app/update/UpdateWindowController.h"
 #include "ui_UpdateWindowController.h"
 
-#include "style/ButtonArtwork.h"
-#include "style/SmallWindow.h"
 #include "app/common/Endpoints.h"
 #include "app/common/SystemLog.h"
 #include "app/common/Utils.h"
+#include "style/ButtonArtwork.h"
 #include "style/Palette.h"
+#include "style/SmallWindow.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>

@@ -3,9 +3,9 @@
 // name is activatable (activation leaves a mark on disk) and checks that no
 // bridge call leaves that mark, while a plain auto-starting call does.
 
+#include "protocol/LibraryProtocol.h"
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/library/ITunesCallWindow.h"
-#include "protocol/LibraryProtocol.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

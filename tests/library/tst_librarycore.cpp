@@ -2,11 +2,11 @@
 // persistence and schema guard, window order and drag and drop.
 
 #include "library/AudioFileInfo.h"
-#include "tests/support/AudioFiles.h"
 #include "library/LibraryWindow.h"
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
+#include "tests/support/AudioFiles.h"
 
 #include <QDir>
 #include <QFile>

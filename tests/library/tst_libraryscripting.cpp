@@ -1,10 +1,10 @@
 // The scripting bridge against a real headless music-library on a private bus.
 
+#include "protocol/LibraryProtocol.h"
 #include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/library/ITunesCallWindow.h"
-#include "tests/support/LibraryProcess.h"
-#include "protocol/LibraryProtocol.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

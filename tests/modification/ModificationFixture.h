@@ -4,9 +4,9 @@
 // in a temporary folder, drops and clicks as a user makes them.
 
 #include "tests/support/AudioFiles.h"
-#include "tracks/lists/DropView.h"
 #include "tools/modification/ModificationDates.h"
 #include "tools/modification/ModificationViewController.h"
+#include "tracks/lists/DropView.h"
 
 #include <QAbstractButton>
 #include <QListView>

@@ -2,8 +2,8 @@
 // controls and the runs over real files. The library is not running.
 #include "tests/modification/ModificationFixture.h"
 
-#include "tools/modification/ClockFace.h"
 #include "style/Motion.h"
+#include "tools/modification/ClockFace.h"
 #include "tracks/lists/DropHintImage.h"
 
 #include <QAction>

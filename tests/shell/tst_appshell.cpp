@@ -1,11 +1,11 @@
 // The main window as a user meets it: launch, tool switching, the menu, the
 // single running copy.
-#include "app/update/AboutWindowController.h"
 #include "app/AppDelegate.h"
-#include "tools/playcount/CountEditorViewController.h"
-#include "tools/modification/ModificationViewController.h"
-#include "window/TitleBarWindow.h"
+#include "app/update/AboutWindowController.h"
 #include "tests/support/UrlCatcher.h"
+#include "tools/modification/ModificationViewController.h"
+#include "tools/playcount/CountEditorViewController.h"
+#include "window/TitleBarWindow.h"
 
 #include <QAction>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // the alert follows the library going and coming, "Yes" starts it, "Quit"
 // quits, and the alert never takes another sheet with it.
 #include "app/AppDelegate.h"
-#include "tracks/lists/BatchRun.h"
 #include "tests/support/LibraryProcess.h"
 #include "tools/modification/ModificationViewController.h"
+#include "tracks/lists/BatchRun.h"
 #include "window/TitleBarWindow.h"
 
 #include <QAbstractButton>

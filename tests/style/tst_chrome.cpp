@@ -1,11 +1,11 @@
 // The program's own drawing and controls: nine-slice images, button faces,
 // the sidebar that drags the window, and the title-bar window.
 
+#include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
 #include "style/SideBar.h"
 #include "style/StretchableImage.h"
 #include "window/TitleBarWindow.h"
-#include "app/common/Utils.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,4 +1,5 @@
 #include "tests/support/LibraryProcess.h"
+
 #include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>

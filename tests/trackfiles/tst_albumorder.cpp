@@ -1,7 +1,7 @@
 // Album order: the key rule on texts, then sorting real tagged files.
 
-#include "tracks/files/AlbumOrder.h"
 #include "tests/support/AudioFiles.h"
+#include "tracks/files/AlbumOrder.h"
 
 #include <QTemporaryDir>
 #include <QTest>

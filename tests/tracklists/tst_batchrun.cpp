@@ -2,10 +2,10 @@
 // window, and runs that meet missing files, failing items and a library that
 // is killed halfway.
 #include "tests/support/AudioFiles.h"
-#include "tracks/lists/BatchRun.h"
-#include "tracks/files/FileDates.h"
 #include "tests/support/LibraryProcess.h"
+#include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
+#include "tracks/lists/BatchRun.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Drops onto a track list: what is listed, what the owner hears, refusal and
 // the highlight.
-#include "tracks/lists/DropView.h"
-#include "tests/tracklists/OwnedList.h"
 #include "app/common/Utils.h"
+#include "tests/tracklists/OwnedList.h"
+#include "tracks/lists/DropView.h"
 
 #include <QAbstractItemModelTester>
 #include <QDragEnterEvent>

@@ -1,11 +1,11 @@
 // What the rows of each list show, read from real files, and how the cells
 // draw a selected and an unselected row.
+#include "app/common/Utils.h"
 #include "tests/support/AudioFiles.h"
+#include "tracks/files/FileDates.h"
 #include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/DropView.h"
-#include "tracks/files/FileDates.h"
 #include "tracks/lists/RatingCell.h"
-#include "app/common/Utils.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -1,10 +1,10 @@
 // Play Count and Rating lists take the library's selection when something is
 // dropped on them.
-#include "tests/support/AudioFiles.h"
-#include "tracks/lists/DropView.h"
-#include "tests/tracklists/OwnedList.h"
-#include "tests/support/LibraryProcess.h"
 #include "musiclibraryproxy.h"
+#include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
+#include "tests/tracklists/OwnedList.h"
+#include "tracks/lists/DropView.h"
 
 #include <QElapsedTimer>
 #include <QMimeData>

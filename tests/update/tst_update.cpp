@@ -2,12 +2,12 @@
 // 127.0.0.1, and the About window. Nothing is really opened: the desktop's
 // URL handlers are caught.
 
-#include "app/update/AboutWindowController.h"
 #include "app/common/Endpoints.h"
-#include "tests/update/HttpTestServer.h"
+#include "app/common/Utils.h"
+#include "app/update/AboutWindowController.h"
 #include "app/update/UpdateWindowController.h"
 #include "tests/support/UrlCatcher.h"
-#include "app/common/Utils.h"
+#include "tests/update/HttpTestServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // The shared helpers: palette, track-number and file-name rules, the mail and
 // web openers, the version.
 
-#include "tests/support/UrlCatcher.h"
 #include "app/common/Utils.h"
+#include "tests/support/UrlCatcher.h"
 
 #include <QGuiApplication>
 #include <QTest>

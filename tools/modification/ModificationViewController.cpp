@@ -3,19 +3,19 @@
 
 #include "style/OpacityEffect.h"
 
-#include "tools/modification/ActionCell.h"
-#include "tracks/files/AlbumOrder.h"
+#include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
-#include "tracks/lists/DropView.h"
-#include "tracks/lists/TrackListPane.h"
+#include "style/FadeVeil.h"
 #include "style/Motion.h"
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
-#include "style/FadeVeil.h"
+#include "tools/modification/ActionCell.h"
+#include "tools/modification/ModificationDates.h"
+#include "tracks/files/AlbumOrder.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
-#include "tools/modification/ModificationDates.h"
-#include "app/common/Utils.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
 
 #include <QButtonGroup>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "tracks/lists/BatchRun.h"
 #include "style/ButtonArtwork.h"
 #include "tools/modification/ChosenDate.h"
+#include "tracks/lists/BatchRun.h"
 #include "tracks/lists/FileDropDelegate.h"
 
 #include <QDate>

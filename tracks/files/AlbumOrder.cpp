@@ -1,7 +1,7 @@
 #include "tracks/files/AlbumOrder.h"
 
-#include "tracks/files/ID3Parser.h"
 #include "app/common/Utils.h"
+#include "tracks/files/ID3Parser.h"
 
 #include <QtConcurrent/QtConcurrentMap>
 

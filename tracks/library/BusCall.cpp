@@ -1,6 +1,5 @@
 #include "tracks/library/BusCall.h"
 
-
 #include <dbus/dbus.h>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 #include "tracks/library/BusNameWatch.h"
+
 #include "tracks/library/BusCall.h"
 
 #include <QCoreApplication>

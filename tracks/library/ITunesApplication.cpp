@@ -1,7 +1,8 @@
 #include "tracks/library/ITunesApplication.h"
+
+#include "protocol/LibraryProtocol.h"
 #include "tracks/library/BusNameWatch.h"
 #include "tracks/library/LibraryCall.h"
-#include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

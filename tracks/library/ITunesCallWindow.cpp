@@ -1,4 +1,5 @@
 #include "tracks/library/ITunesCallWindow.h"
+
 #include "tracks/library/LibraryCall.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "tracks/lists/BatchRun.h"
 
-#include "tracks/library/LibraryRefresh.h"
 #include "app/common/Utils.h"
 #include "style/Palette.h"
+#include "tracks/library/LibraryRefresh.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "tracks/lists/DatePreviewCell.h"
 
-#include "tracks/lists/TrackListModel.h"
 #include "app/common/Utils.h"
+#include "tracks/lists/TrackListModel.h"
 
 #include <QPainter>
 #include <QPainterPath>

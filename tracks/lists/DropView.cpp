@@ -1,12 +1,12 @@
 #include "tracks/lists/DropView.h"
 
-#include "tracks/lists/DatePreviewCell.h"
-#include "tracks/library/ITunesApplication.h"
-#include "tracks/lists/RatingCell.h"
-#include "tracks/lists/SimpleTextCell.h"
 #include "app/common/Utils.h"
 #include "style/FadeVeil.h"
 #include "style/Motion.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tracks/lists/DatePreviewCell.h"
+#include "tracks/lists/RatingCell.h"
+#include "tracks/lists/SimpleTextCell.h"
 
 #include <QDragEnterEvent>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 #include "tracks/lists/RatingCell.h"
 
 #include "app/common/SystemLog.h"
-#include "tracks/lists/TrackListModel.h"
 #include "app/common/Utils.h"
+#include "tracks/lists/TrackListModel.h"
 
 #include <QAbstractItemModel>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "tracks/lists/TrackListModel.h"
 
+#include "app/common/Utils.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/files/ID3Parser.h"
-#include "app/common/Utils.h"
 
 #include <QLocale>
 #include <QMutexLocker>
