@@ -112,17 +112,9 @@ int countRun(const char *scenario, const char *key, int expected, const QStringL
     amount->selectAll();
     amount->insert(QStringLiteral("1"));
 
-    QEventLoop loop;
-    QObject::connect(&tool, &CountToolController::runFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(600'000, &loop, &QEventLoop::quit);
-    StallMeter stalls;
-    QElapsedTimer clock;
-    stalls.start();
-    clock.start();
-    tool.template findChild<QAbstractButton *>(QStringLiteral("setButton2"))->click();
-    loop.exec();
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    const double maxStallMs = stalls.stop();
+    const RunTiming timing = timeUntil(&tool, &CountToolController::runFinished, [&tool] {
+        tool.template findChild<QAbstractButton *>(QStringLiteral("setButton2"))->click();
+    });
 
     bool verified = library.allHold(key, expected) && tool.dropView()->count() == n;
     const auto field = QLatin1String(key) == QLatin1String("rating") ? &TrackObject::rating : &TrackObject::plays;
@@ -131,8 +123,8 @@ int countRun(const char *scenario, const char *key, int expected, const QStringL
     library.process->stop();
     Scenarios::print({{QStringLiteral("scenario"), QLatin1String(scenario)},
                       {QStringLiteral("n"), n},
-                      {QStringLiteral("seconds"), seconds},
-                      {QStringLiteral("max_stall_ms"), maxStallMs},
+                      {QStringLiteral("seconds"), timing.seconds},
+                      {QStringLiteral("max_stall_ms"), timing.maxStallMs},
                       {QStringLiteral("verified"), verified},
                       {QStringLiteral("target"), 2.0}});
     return verified ? 0 : 1;

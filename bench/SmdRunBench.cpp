@@ -28,27 +28,10 @@
 #include <cstdio>
 
 namespace {
-struct Timing
+RunTiming timeSetRun(ModificationViewController &tool)
 {
-    double seconds = -1;
-    double maxStallMs = -1;
-};
-
-Timing timeSetRun(ModificationViewController &tool)
-{
-    QEventLoop loop;
-    QObject::connect(&tool, &ModificationViewController::runFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(600'000, &loop, &QEventLoop::quit);
-    StallMeter stalls;
-    QElapsedTimer clock;
-    stalls.start();
-    clock.start();
-    tool.findChild<QAbstractButton *>(QStringLiteral("setButtonSMD"))->click();
-    loop.exec();
-    Timing timing;
-    timing.seconds = double(clock.nsecsElapsed()) / 1e9;
-    timing.maxStallMs = stalls.stop();
-    return timing;
+    return timeUntil(&tool, &ModificationViewController::runFinished,
+                     [&tool] { tool.findChild<QAbstractButton *>(QStringLiteral("setButtonSMD"))->click(); });
 }
 
 double timeTouch(const QList<QUrl> &files, qint64 seconds)
@@ -115,7 +98,7 @@ int smdRun(const QStringList &args)
     while (settle.elapsed() < 400)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 
-    const Timing alone = timeSetRun(tool);
+    const RunTiming alone = timeSetRun(tool);
     const double touchSeconds = timeTouch(files, tool.selectedDateSMD().toSecsSinceEpoch());
     Scenarios::print({{QStringLiteral("scenario"), QStringLiteral("smd-run")},
                       {QStringLiteral("n"), n},
@@ -133,7 +116,7 @@ int smdRun(const QStringList &args)
     // each call well inside the bridge's timeout.
     for (qsizetype at = 0; at < files.size(); at += 200)
         iTunes.add(files.mid(at, 200));
-    const Timing withLibrary = timeSetRun(tool);
+    const RunTiming withLibrary = timeSetRun(tool);
     library.stop();
     Scenarios::print({{QStringLiteral("scenario"), QStringLiteral("smd-run")},
                       {QStringLiteral("n"), n},

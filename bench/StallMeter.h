@@ -4,7 +4,10 @@
 #include <QObject>
 #include <QTimer>
 
+#include <QEventLoop>
+
 #include <algorithm>
+#include <functional>
 
 // The longest time the main thread went without serving a 1-ms timer: how
 // long the window would have stood still for a user.
@@ -39,3 +42,30 @@ private:
     QElapsedTimer m_clock;
     qint64 m_longest = 0;
 };
+
+struct RunTiming
+{
+    double seconds = -1;
+    double maxStallMs = -1;
+};
+
+// Calls start (a click on Set) and waits, ten minutes at most, for the
+// sender's finished signal: how long that took, and how long the main thread
+// stood still meanwhile.
+template<typename Sender, typename Signal>
+RunTiming timeUntil(Sender *sender, Signal finished, const std::function<void()> &start)
+{
+    QEventLoop loop;
+    QObject::connect(sender, finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(600'000, &loop, &QEventLoop::quit);
+    StallMeter stalls;
+    QElapsedTimer clock;
+    stalls.start();
+    clock.start();
+    start();
+    loop.exec();
+    RunTiming timing;
+    timing.seconds = double(clock.nsecsElapsed()) / 1e9;
+    timing.maxStallMs = stalls.stop();
+    return timing;
+}

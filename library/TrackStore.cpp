@@ -30,6 +30,13 @@ QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
 }
+
+// The tag fields, in the order both the insert and the update name them.
+void bindTags(QSqlQuery &query, const TrackRecord &record)
+{
+    for (const QString *field : {&record.name, &record.artist, &record.album, &record.trackNumber})
+        query.addBindValue(text(*field));
+}
 } // namespace
 
 TrackStore::TrackStore(QObject *parent)
@@ -176,10 +183,7 @@ qint64 TrackStore::insert(TrackRecord record)
         return 0;
     record.playedCount = TrackRecord::clampPlayedCount(record.playedCount);
     record.rating = TrackRecord::clampRating(record.rating);
-    m_insert.addBindValue(text(record.name));
-    m_insert.addBindValue(text(record.artist));
-    m_insert.addBindValue(text(record.album));
-    m_insert.addBindValue(text(record.trackNumber));
+    bindTags(m_insert, record);
     m_insert.addBindValue(text(record.location));
     m_insert.addBindValue(record.dateAdded);
     m_insert.addBindValue(record.dateModified);
@@ -223,10 +227,7 @@ bool TrackStore::update(const TrackRecord &record)
         && next.playedCount == current.playedCount && next.rating == current.rating)
         return true;
 
-    m_update.addBindValue(text(next.name));
-    m_update.addBindValue(text(next.artist));
-    m_update.addBindValue(text(next.album));
-    m_update.addBindValue(text(next.trackNumber));
+    bindTags(m_update, next);
     m_update.addBindValue(next.dateModified);
     m_update.addBindValue(next.playedCount);
     m_update.addBindValue(next.rating);
