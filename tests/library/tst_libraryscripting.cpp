@@ -1,9 +1,6 @@
 // The scripting bridge against a real headless music-library on a private bus.
 
-#include "protocol/LibraryProtocol.h"
-#include "tests/support/AudioFiles.h"
-#include "tests/support/LibraryProcess.h"
-#include "tracks/library/ITunesApplication.h"
+#include "tests/library/ScriptingTestKit.h"
 #include "tracks/library/ITunesCallWindow.h"
 
 #include <QDBusConnection>
@@ -12,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtConcurrent>
@@ -22,92 +17,10 @@
 #include <csignal>
 #include <thread>
 
-namespace {
-const QString service = QString::fromLatin1(LibraryProtocol::serviceName);
 
-ITunesApplication iTunes()
-{
-    return ITunesApplication::applicationWithBundleIdentifier(service);
-}
-
-QDBusMessage callLibrary(const char *method, const QVariantList &arguments = {})
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(service, QString::fromLatin1(LibraryProtocol::objectPath),
-                                                          QString::fromLatin1(LibraryProtocol::interfaceName),
-                                                          QString::fromLatin1(method));
-    message.setArguments(arguments);
-    message.setAutoStartService(false);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
-}
-
-int trackCount()
-{
-    const QDBusMessage reply = callLibrary("AllTracks");
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return -1;
-    return int(qdbus_cast<QList<QVariantMap>>(reply.arguments().at(0).value<QDBusArgument>()).size());
-}
-
-void setSelection(const QList<qlonglong> &ids)
-{
-    callLibrary("SetSelection", {QVariant::fromValue(ids)});
-}
-
-bool setModified(const QString &path, const QDateTime &when)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime);
-}
-
-// Kills a process that a test started some other way than LibraryProcess.
-struct PidGuard
-{
-    qint64 pid = 0;
-    ~PidGuard()
-    {
-        if (pid > 0) {
-            ::kill(pid_t(pid), SIGKILL);
-            LibraryProcess::waitForOwner(false, 2000);
-        }
-    }
-};
-
-qint64 ownerPid()
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
-    message << service;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toLongLong() : 0;
-}
-} // namespace
-
-class LibraryScriptingTest : public QObject
+class LibraryScriptingTest : public ScriptingTestBase
 {
     Q_OBJECT
-
-    QTemporaryDir m_files;
-    int m_fileCount = 0;
-
-    QString tagged(const QString &title, const QString &artist = QStringLiteral("Test Artist"))
-    {
-        const QString path = m_files.filePath(QStringLiteral("track %1.mp3").arg(++m_fileCount));
-        if (!AudioFiles::writeMp3(path, {title, artist, QStringLiteral("Test Album"), QString::number(m_fileCount)}))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
-
-    // A file named like audio that holds none.
-    QString textFile(const QString &name, int lines = 200)
-    {
-        const QString path = m_files.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("Not a song, just words.\n").repeated(lines)) < 0)
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -211,38 +124,6 @@ private slots:
                                 QUrl(QStringLiteral("http://example.invalid/song.mp3"))})
             QVERIFY2(!iTunes().add({url}).isValid(), qPrintable(url.toString()));
         QCOMPARE(trackCount(), 0);
-    }
-
-    void writesAreClampedAndSurviveRestart()
-    {
-        LibraryProcess library;
-        QVERIFY(library.start());
-        ITunesTrack a = iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("A")))});
-        ITunesTrack b = iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("B")))});
-        a.setPlayedCount(42);
-        a.setRating(250);
-        b.setPlayedCount(-7);
-        b.setRating(60);
-        QCOMPARE(a.playedCount(), 42);
-        QCOMPARE(a.rating(), 100);
-        QCOMPARE(b.playedCount(), 0);
-        QCOMPARE(b.rating(), 60);
-        b.setRating(-1);
-
-        // The new library instance is reached, not the connection to the old one.
-        QVERIFY(library.restart());
-        const ITunesTrack a2(service, a.persistentId());
-        const ITunesTrack b2(service, b.persistentId());
-        QCOMPARE(a2.playedCount(), 42);
-        QCOMPARE(a2.rating(), 100);
-        QCOMPARE(b2.playedCount(), 0);
-        QCOMPARE(b2.rating(), 0);
-        QCOMPARE(a2.name(), QStringLiteral("A"));
-        // Writes to a track the library does not have change nothing.
-        ITunesTrack ghost(service, 999999);
-        ghost.setPlayedCount(5);
-        QCOMPARE(ghost.name(), QString());
-        QCOMPARE(trackCount(), 2);
     }
 
     void refreshFollowsTheFile()
@@ -360,72 +241,6 @@ private slots:
         library.kill();
     }
 
-    // One call per track: found or added, one property written and held in
-    // bounds, the file read again, the track shown; the answer is what the
-    // record then holds.
-    void addSetRefreshRevealWritesOneProperty()
-    {
-        LibraryProcess library;
-        QVERIFY(library.start());
-        const QString known = tagged(QStringLiteral("Known"));
-        const ITunesTrack knownTrack = iTunes().add({QUrl::fromLocalFile(known)});
-        QVERIFY(knownTrack.isValid());
-        const QString fresh = tagged(QStringLiteral("Fresh"));
-        const QDateTime past(QDate(2005, 6, 7), QTime(8, 9, 10, 110));
-        QVERIFY(AudioFiles::writeTags(known, {QStringLiteral("Retagged"), {}, {}, {}}));
-        QVERIFY(setModified(known, past));
-        QTest::qWait(150); // let the file's change time age past its clock's steps
-
-        struct Case
-        {
-            QString path;
-            const char *property;
-            int value;
-            int stored;
-        };
-        const Case cases[] = {
-            {known, "playedCount", 7, 7},   {known, "rating", 250, 100}, {fresh, "playedCount", -3, 0},
-            {fresh, "rating", 60, 60},      {fresh, "rating", -5, 0},    {known, "playedCount", 2147483647, 2147483647},
-        };
-        for (const Case &c : cases) {
-            const auto written = iTunes().addSetRefreshReveal(QUrl::fromLocalFile(c.path),
-                                                              QString::fromLatin1(c.property), c.value);
-            const QString what = QStringLiteral("%1 %2 := %3").arg(QFileInfo(c.path).fileName()).arg(c.property).arg(c.value);
-            QVERIFY2(written.track.isValid(), qPrintable(what));
-            QVERIFY2(written.stored == c.stored, qPrintable(what));
-            const ITunesTrack record(service, written.track.persistentId());
-            const int held = QByteArray(c.property) == "rating" ? record.rating() : record.playedCount();
-            QVERIFY2(held == c.stored, qPrintable(what));
-            const QList<ITunesTrack> selected = iTunes().selection().get();
-            QVERIFY(selected.size() == 1 && selected[0].persistentId() == record.persistentId());
-        }
-        const ITunesTrack reread(service, knownTrack.persistentId());
-        QCOMPARE(reread.name(), QStringLiteral("Retagged"));
-        QCOMPARE(reread.dateModified(), past);
-        QCOMPARE(reread.rating(), 100); // the other property is left alone
-        QCOMPARE(trackCount(), 2);
-
-        // Refused: nothing added, nothing written, nothing shown.
-        setSelection({});
-        const QString unknown = tagged(QStringLiteral("Never added"));
-        const QList<QVariantList> refused = {
-            {QUrl::fromLocalFile(m_files.filePath(QStringLiteral("missing.mp3"))).toString(), "playedCount", 5},
-            {QUrl::fromLocalFile(textFile(QStringLiteral("prose.mp3"))).toString(), "rating", 20},
-            {QUrl::fromLocalFile(known).toString(), "skipCount", 5},
-            {QUrl::fromLocalFile(unknown).toString(), "", 5},
-            {QString(), "rating", 40},
-        };
-        for (const QVariantList &arguments : refused) {
-            const QDBusMessage reply = callLibrary("AddSetRefreshReveal", arguments);
-            QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-            QCOMPARE(reply.arguments(), (QVariantList{qlonglong(0), -1}));
-        }
-        QVERIFY(!iTunes().addSetRefreshReveal(QUrl::fromLocalFile(unknown), QStringLiteral("Rating"), 40).stored);
-        QCOMPARE(trackCount(), 2);
-        QCOMPARE(ITunesTrack(service, knownTrack.persistentId()).playedCount(), 2147483647);
-        QVERIFY(iTunes().selection().get().isEmpty());
-    }
-
     void deadOrHungLibraryFailsTheCallInTime()
     {
         LibraryProcess library;
@@ -454,60 +269,6 @@ private slots:
         QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
         library.kill();
         QTRY_VERIFY_WITH_TIMEOUT(!iTunes().isRunning(), 1000);
-    }
-
-    void killDuringBurstKeepsEveryAcknowledgedWrite()
-    {
-        LibraryProcess library;
-        QVERIFY(library.start());
-        QList<qint64> ids;
-        for (int i = 0; i < 10; ++i)
-            ids.append(iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("Burst %1").arg(i)))}).persistentId());
-        QVERIFY(!ids.contains(0));
-
-        QHash<qint64, int> acknowledged;
-        qint64 inFlightId = 0;
-        int inFlightValue = 0;
-        const pid_t pid = pid_t(library.pid());
-        std::thread killer([pid] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(400));
-            ::kill(pid, SIGKILL);
-        });
-        for (int n = 1; n < 1000000; ++n) {
-            inFlightId = ids[n % ids.size()];
-            inFlightValue = n;
-            const QDBusMessage reply = callLibrary("SetPlayedCount", {inFlightId, n});
-            if (reply.type() != QDBusMessage::ReplyMessage)
-                break;
-            QCOMPARE(reply.arguments().value(0).toInt(), n);
-            acknowledged[inFlightId] = n;
-        }
-        killer.join();
-        library.kill();
-        QVERIFY(acknowledged.size() == ids.size());
-
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("after-kill"));
-            db.setDatabaseName(library.databasePath());
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next());
-            QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
-            QVERIFY(query.exec(QStringLiteral("SELECT id, played_count FROM tracks")));
-            int rows = 0;
-            for (; query.next(); ++rows) {
-                const qint64 id = query.value(0).toLongLong();
-                const int stored = query.value(1).toInt();
-                // The write that was cut off may or may not have landed.
-                QVERIFY2(stored == acknowledged.value(id) || (id == inFlightId && stored == inFlightValue),
-                         qPrintable(QStringLiteral("track %1: stored %2").arg(id).arg(stored)));
-            }
-            QCOMPARE(rows, ids.size());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("after-kill"));
-
-        QVERIFY(library.start());
-        QCOMPARE(trackCount(), ids.size());
     }
 
     void oddInputAndManyThreadsAreSafe()

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 // The calling thread's own connection to the session bus. Thread-local
@@ -16,6 +17,9 @@ class ThreadConnection
 {
 public:
     ~ThreadConnection() { drop(); }
+
+    // The bus connection as it is, without opening one.
+    DBusConnection *bus() const { return m_connection; }
 
     DBusConnection *get(int timeoutMs)
     {
@@ -206,9 +210,6 @@ QVariant basicValue(DBusMessageIter *it)
     }
 }
 
-// How long a single call reads for its answer before it sleeps. Only where
-// another CPU can run the service meanwhile; on one CPU reading would only
-// keep the service from answering.
 // Errors that the bus or the connection itself gives for a call the service
 // never saw through: it is not there, went away, or let the time run out.
 bool meansNoOneThere(const char *errorName)
@@ -338,7 +339,19 @@ DBusConnection *BusCall::readyConnection(const QDeadlineTimer &deadline) const
 
 bool BusCall::call(int timeoutMs)
 {
-    return send(timeoutMs) && waitForAnswer();
+    const QDeadlineTimer deadline(timeoutMs);
+    if (send(timeoutMs) && waitForAnswer())
+        return true;
+    // A direct connection to an instance that has gone (the library was
+    // restarted a moment ago, and the watch of its name has not seen the new
+    // owner yet) is found broken only by a call on it. The call goes once
+    // more over the bus, where the name leads to whoever owns it now.
+    if (!m_sentOnPeer || !wentUnanswered() || deadline.hasExpired())
+        return false;
+    const quint64 instance = std::exchange(m_peerInstance, 0);
+    const bool answered = send(int(deadline.remainingTime())) && waitForAnswer();
+    m_peerInstance = instance;
+    return answered;
 }
 
 bool BusCall::send(int timeoutMs)
@@ -354,6 +367,7 @@ bool BusCall::send(int timeoutMs)
         return false;
     }
     m_sentOn = dbus_connection_ref(connection);
+    m_sentOnPeer = m_peerInstance != 0 && connection != t_connection.bus();
     m_deadline = deadline;
     t_connection.callSent();
     dbus_connection_flush(connection);

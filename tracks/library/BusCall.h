@@ -98,6 +98,7 @@ private:
     DBusMessage *m_reply = nullptr;
     DBusPendingCall *m_pending = nullptr;
     DBusConnection *m_sentOn = nullptr; // holds a reference while m_pending waits
+    bool m_sentOnPeer = false; // the last send went over a direct connection
     QDeadlineTimer m_deadline;
     bool m_ok = true; // false once an argument could not be appended
     bool m_serviceRefused = false; // the service itself answered with an error
