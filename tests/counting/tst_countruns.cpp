@@ -10,9 +10,11 @@
 #include "tracks/lists/TrackListModel.h"
 
 #include <QButtonGroup>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -180,6 +182,34 @@ private slots:
         QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{50, 2, 50, 9}));
         QVERIFY(m_library.start());
         QCOMPARE(stored(ids, "playedCount"), (QList<int>{50, 2, 50}));
+    }
+
+    void libraryThatStopsAnsweringEndsTheRunInOneTimeout()
+    {
+        const Ids ids = addTracks(64, [](int i) { return i; }, [](int) { return 0; });
+        RatingViewController tool;
+        QVERIFY(list(tool, ids));
+        selectAll(tool);
+        enter(&tool, "countInput", 4);
+        QVERIFY(m_library.suspend());
+        QSignalSpy finished(&tool, &CountToolController::runFinished);
+        QElapsedTimer clock;
+        clock.start();
+        click(&tool, "setButton1");
+        // Calling on after the first unanswered call would cost a timeout for
+        // every sixteen tracks (20 s); one timeout and the end step is enough.
+        const bool ended = finished.wait(12000);
+        const qint64 took = clock.elapsed();
+        m_library.resume();
+        QVERIFY2(ended, qPrintable(QString::number(took)));
+        QVERIFY(!tool.currentRun());
+        for (const QDialog *sheet : tool.findChildren<QDialog *>())
+            QVERIFY(!sheet->isVisible());
+        // Nothing the library did not confirm is shown as written.
+        const QList<int> listed = CountRunsTest::listed(tool, &TrackObject::rating);
+        const QList<int> held = stored(ids, "rating");
+        for (int row = 0; row < ids.size(); ++row)
+            QVERIFY(listed.at(row) == 0 || listed.at(row) == held.at(row));
     }
 
 private:
