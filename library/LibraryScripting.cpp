@@ -101,6 +101,14 @@ QList<QVariantMap> LibraryScripting::AllTracks()
     return maps;
 }
 
+qlonglong LibraryScripting::TrackOfFile(const QString &file, qlonglong &dateAdded)
+{
+    const qint64 id = m_library->store()->idForLocation(MusicLibrary::locationFor(QUrl(file)));
+    const TrackRecord *record = id ? m_library->store()->track(id) : nullptr;
+    dateAdded = record ? record->dateAdded : 0;
+    return record ? id : 0;
+}
+
 qlonglong LibraryScripting::Add(const QStringList &files, const QString &playlist)
 {
     Q_UNUSED(playlist) // the library has no playlists besides itself

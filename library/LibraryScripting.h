@@ -27,6 +27,7 @@ public:
     QList<QVariantMap> Tracks(const QList<qlonglong> &ids);
     QList<QVariantMap> AllTracks();
     qlonglong Add(const QStringList &files, const QString &playlist);
+    qlonglong TrackOfFile(const QString &file, qlonglong &dateAdded);
     int SetPlayedCount(qlonglong id, int count);
     int SetRating(qlonglong id, int rating);
     bool Refresh(qlonglong id);

@@ -107,7 +107,7 @@ private slots:
         };
         QCOMPARE(expected('M', 0).toDateTime(), past);
         // Per list: the second and the third column, and the preview in the second.
-        for (const auto &[action, shows] : {std::pair(0, "MCS"), {1, "MCC"}, {2, "MT-"}, {5, "TC-"}}) {
+        for (const auto &[action, shows] : {std::pair(0, "MCS"), {1, "MCC"}, {2, "MT-"}, {5, "T--"}}) {
             ListFixture list(action);
             list.view.setFiles(files);
             list.view.setToDate(chosen);
@@ -118,6 +118,13 @@ private slots:
                 QCOMPARE(list.at(row, 1).data(TrackListModel::PreviewRole), expected(shows[2], row));
             }
         }
+        // The Date Added list shows what the library holds, once it is known.
+        ListFixture added(5);
+        added.view.setFiles(files);
+        added.view.model()->setLibraryDates({{files.at(0), past}, {files.at(1), QDateTime()}});
+        QCOMPARE(added.at(0, 2).data(), QVariant(past));
+        QCOMPARE(added.at(1, 2).data().toString(), QStringLiteral("Not in the library"));
+        QCOMPARE(added.at(2, 2).data(), QVariant());
 
         // The first list drawn: 30-point rows in the row colours, unselected and then selected.
         ListFixture list(0);

@@ -5,6 +5,7 @@
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
 #include "style/Stepper.h"
+#include "style/ToolHeader.h"
 #include "tools/counting/OnlyIntegerValueFormatter.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListPane.h"
@@ -44,18 +45,9 @@ QTableView *CountToolController::tableView() const
 void CountToolController::awakeFromNib(const Controls &controls)
 {
     m_controls = controls;
-    Palette::setBackground(this, Utils::ColorBG());
-    m_controls.img->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Palette::setBackground(m_controls.img, Utils::ColorBorder());
-
+    dressToolHeader(this, m_controls.tabTitle, m_controls.img);
     // This tool has one page: its back button stays out of sight.
     new SlidingBackButton(m_controls.backButton, m_controls.header);
-
-    QFont titleFont = m_controls.tabTitle->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
-    titleFont.setBold(true);
-    m_controls.tabTitle->setFont(titleFont);
-    Palette::setTextColour(m_controls.tabTitle, Utils::ColorSidebar());
 
     TrackListPane *list = m_controls.pane;
     list->setUp(m_kind.listAction, this, QString());

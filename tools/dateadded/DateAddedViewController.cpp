@@ -1,7 +1,42 @@
 #include "tools/dateadded/DateAddedViewController.h"
 #include "ui_DateAddedViewController.h"
 
-DateAddedViewController::DateAddedViewController(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::DateAddedViewController>())
+#include "app/common/Utils.h"
+#include "style/ButtonArtwork.h"
+#include "style/OpacityEffect.h"
+#include "style/Palette.h"
+#include "style/SlidingBackButton.h"
+#include "style/ToolHeader.h"
+#include "tools/dateadded/HandOverReport.h"
+#include "tracks/files/AlbumOrder.h"
+#include "tracks/library/ITunesApplication.h"
+#include "tracks/lists/BatchRun.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
+#include "tracks/runs/HandOver.h"
+#include "tracks/runs/StopFlag.h"
+
+#include <QButtonGroup>
+#include <QDateTime>
+#include <QGraphicsOpacityEffect>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QTableView>
+#include <QtConcurrent/QtConcurrentRun>
+
+// What the worker of one run finds out, read by the end step.
+struct DateAddedViewController::RunState
+{
+    QList<QUrl> files;
+    QList<int> order;
+    bool libraryRunning = true;
+    int handed = 0;                 // files handed over, in order
+    QList<QDateTime> before, after; // the library's date added of each handed file
+    qint64 lastStart = 0, lastEnd = 0;
+};
+
+DateAddedViewController::DateAddedViewController(QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::DateAddedViewController>())
 {
     ui->setupUi(this);
     awakeFromNib();
@@ -9,6 +44,221 @@ DateAddedViewController::DateAddedViewController(QWidget *parent) : QWidget(pare
 
 DateAddedViewController::~DateAddedViewController() = default;
 
+TrackListPane *DateAddedViewController::pane() const
+{
+    return ui->pane;
+}
+
+DropView *DateAddedViewController::dropView() const
+{
+    return ui->pane->dropView();
+}
+
+QTableView *DateAddedViewController::tableView() const
+{
+    return ui->pane->tableView();
+}
+
 void DateAddedViewController::awakeFromNib()
 {
+    dressToolHeader(this, ui->tabTitle, ui->img);
+    // The tool has one page: its back button stays out of sight.
+    new SlidingBackButton(ui->backButton, ui->header);
+
+    ui->pane->setUp(5, this, QString());
+    QHeaderView *header = ui->pane->tableView()->horizontalHeader();
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(2, QHeaderView::Interactive);
+    header->setStretchLastSection(false);
+    header->resizeSection(2, 230);
+
+    // The choices carry their meaning in a tag of their own (track number
+    // nonzero, file name 0; first to last 0, last to first 1).
+    m_radio1 = new QButtonGroup(this);
+    m_radio1->setObjectName(QStringLiteral("radio1"));
+    m_radio2 = new QButtonGroup(this);
+    m_radio2->setObjectName(QStringLiteral("radio2"));
+    for (QRadioButton *radio : {ui->radioTrack, ui->radioName})
+        m_radio1->addButton(radio, radio->property("tag").toInt());
+    for (QRadioButton *radio : {ui->radioFirstToLast, ui->radioLastToFirst})
+        m_radio2->addButton(radio, radio->property("tag").toInt());
+    ui->radioTrack->setChecked(true);
+    ui->radioLastToFirst->setChecked(true);
+    for (QRadioButton *radio : {ui->radioTrack, ui->radioName, ui->radioFirstToLast, ui->radioLastToFirst}) {
+        opacityEffectOf(radio)->setOpacity(0.8);
+        Palette::setTextColour(radio, Utils::ColorSidebar());
+    }
+    for (QLabel *caption : {ui->label1, ui->label2}) {
+        Palette::setTextColour(caption, Utils::ColorSidebar());
+        QFont bold = caption->font();
+        bold.setBold(true);
+        caption->setFont(bold);
+    }
+    connect(m_radio1, &QButtonGroup::idClicked, this, &DateAddedViewController::radioChanged);
+
+    ButtonArtwork artwork;
+    artwork.setButtonStyle(ui->setButton, true);
+    ui->pane->addActionButton(ui->setButton);
+    connect(ui->setButton, &QPushButton::clicked, this, &DateAddedViewController::setButtonClick);
+}
+
+bool DateAddedViewController::firstToLast() const
+{
+    return m_radio2->checkedId() == 0;
+}
+
+// ---- The list -------------------------------------------------------------
+
+void DateAddedViewController::radioChanged()
+{
+    reOrderArray();
+}
+
+void DateAddedViewController::reOrderArray()
+{
+    const QList<QUrl> files = dropView()->files();
+    if (files.isEmpty())
+        return;
+    const AlbumOrder::Key key = m_radio1->checkedId() != 0 ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName;
+    dropView()->setFiles(AlbumOrder::sorted(files, key));
+    dropView()->reloadData();
+}
+
+void DateAddedViewController::fileDropped(const QList<QUrl> &items, DropView *sender)
+{
+    if (!sender)
+        return;
+    reOrderArray();
+    showOrHideDropInfoImage(false);
+    lookUpInLibrary(items);
+}
+
+void DateAddedViewController::lookUpInLibrary(const QList<QUrl> &files)
+{
+    // One question per file, off the main thread: a long list or a hung
+    // library must not hold the window.
+    QtConcurrent::run([files] {
+        QHash<QUrl, QDateTime> dates;
+        const ITunesApplication library = ITunesApplication::iTunes();
+        if (!library.isRunning())
+            return dates;
+        for (const QUrl &file : files)
+            if (const auto held = library.trackOfFile(file))
+                dates.insert(file, held->track.isValid() ? held->dateAdded : QDateTime());
+        return dates;
+    }).then(this, [this](const QHash<QUrl, QDateTime> &dates) {
+        dropView()->model()->setLibraryDates(dates);
+        emit libraryLookedUp();
+    });
+}
+
+void DateAddedViewController::removeTableItem()
+{
+    ui->pane->removeTableItem();
+}
+
+void DateAddedViewController::clearTable()
+{
+    ui->pane->clearTable();
+}
+
+void DateAddedViewController::showOrHideDropInfoImage(bool show, int)
+{
+    ui->pane->showOrHideDropInfoImage(show);
+}
+
+// ---- The run --------------------------------------------------------------
+
+void DateAddedViewController::setButtonClick()
+{
+    if (dropView()->count() > 0 && !m_run)
+        startPerform();
+}
+
+void DateAddedViewController::startPerform()
+{
+    auto state = std::make_shared<RunState>();
+    state->files = dropView()->files();
+    const int count = int(state->files.size());
+    const bool forwards = firstToLast();
+    state->order = HandOver::order(count, forwards);
+    auto stop = std::make_shared<StopFlag>();
+
+    BatchRun::Steps steps;
+    steps.count = count;
+    steps.stop = stop;
+    steps.stoppable = true;
+    steps.progressBeforeWork = true;
+    steps.secondsLeft = [count](int k) { return count - k; };
+    steps.barValue = [state, count, forwards](int k) { return HandOver::barValue(state->order.at(k), count, forwards); };
+    steps.before = [state] {
+        state->libraryRunning = ITunesApplication::iTunes().isRunning();
+        return state->libraryRunning;
+    };
+    steps.work = [state, stop](int k) {
+        // Not before the library's clock has passed into a later second.
+        if (k > 0 && !stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd)))
+            return;
+        const ITunesApplication library = ITunesApplication::iTunes();
+        const QUrl file = state->files.at(state->order.at(k));
+        const auto held = library.trackOfFile(file);
+        state->before.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
+        state->lastStart = QDateTime::currentMSecsSinceEpoch();
+        library.add({file});
+        state->lastEnd = QDateTime::currentMSecsSinceEpoch();
+        ++state->handed;
+    };
+    steps.after = [state, stop] {
+        if (!state->libraryRunning || state->handed == 0)
+            return;
+        // The last file too is a second clear of whatever comes next.
+        stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd));
+        const ITunesApplication library = ITunesApplication::iTunes();
+        for (int k = 0; k < state->handed; ++k) {
+            const auto held = library.trackOfFile(state->files.at(state->order.at(k)));
+            state->after.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
+        }
+    };
+    QPointer<DateAddedViewController> self(this);
+    steps.end = [self, state] {
+        if (self)
+            self->endRun(state);
+    };
+    m_run = BatchRun::start(this, std::move(steps));
+}
+
+void DateAddedViewController::endRun(const std::shared_ptr<RunState> &state)
+{
+    m_run = nullptr;
+    if (!state->libraryRunning) {
+        // Nothing was handed over: the list stays as it was.
+        emit runFinished();
+        return;
+    }
+    QList<QUrl> handed;
+    for (int k = 0; k < state->handed; ++k)
+        handed.append(state->files.at(state->order.at(k)));
+    const QList<HandOver::Miss> misses = HandOver::check(state->before, state->after);
+    QMessageBox *report = handOverReport(handed, misses, window());
+    if (!report) {
+        finishRun(handed);
+        return;
+    }
+    connect(report, &QDialog::finished, this, [this, handed] { finishRun(handed); });
+    report->open();
+}
+
+void DateAddedViewController::finishRun(const QList<QUrl> &handed)
+{
+    QList<QUrl> left = dropView()->files();
+    for (const QUrl &file : handed)
+        left.removeOne(file);
+    if (left.isEmpty()) {
+        clearTable();
+    } else {
+        dropView()->setFiles(left);
+        dropView()->reloadData();
+        lookUpInLibrary(left);
+    }
+    emit runFinished();
 }

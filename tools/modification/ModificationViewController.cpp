@@ -9,6 +9,7 @@
 #include "style/Motion.h"
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
+#include "style/ToolHeader.h"
 #include "tools/modification/ActionCell.h"
 #include "tools/modification/ModificationDates.h"
 #include "tracks/files/AlbumOrder.h"
@@ -52,18 +53,10 @@ ModificationViewController::~ModificationViewController() = default;
 
 void ModificationViewController::awakeFromNib()
 {
-    Palette::setBackground(this, Utils::ColorBG());
-    // The separator under the title stretches with the view.
-    ui->img->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Palette::setBackground(ui->img, Utils::ColorBorder());
+    dressToolHeader(this, ui->tabTitle, ui->img);
 
     setUpActionList();
 
-    QFont titleFont = ui->tabTitle->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
-    titleFont.setBold(true);
-    ui->tabTitle->setFont(titleFont);
-    Palette::setTextColour(ui->tabTitle, Utils::ColorSidebar());
 
     Palette::setTextColour(ui->backButton, Utils::ColorSidebar());
     m_backButton = new SlidingBackButton(ui->backButton, ui->header);

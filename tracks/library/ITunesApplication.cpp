@@ -208,6 +208,21 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
     return ITunesTrack(m_service, *id);
 }
 
+std::optional<ITunesApplication::HeldTrack> ITunesApplication::trackOfFile(const QUrl &file) const
+{
+    const auto call = LibraryCall::make(m_service, "TrackOfFile");
+    *call << LibraryCall::fileArgument(file);
+    if (!call->call(callTimeoutMs))
+        return std::nullopt;
+    const qint64 id = call->int64Result(0).value_or(-1);
+    const qint64 added = call->int64Result(1).value_or(-1);
+    if (id < 0 || added < 0)
+        return std::nullopt;
+    if (id == 0)
+        return HeldTrack{};
+    return HeldTrack{ITunesTrack(m_service, id), QDateTime::fromMSecsSinceEpoch(added)};
+}
+
 ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
 {
     const auto call = LibraryCall::make(m_service, "AddRefreshReveal");

@@ -107,6 +107,15 @@ public:
     // The library track of the first file URL, added to the library when it is
     // not there yet; an invalid track when the library refuses the file.
     ITunesTrack add(const QList<QUrl> &files, const QString &to = QString()) const;
+    // The library track of a file, without adding it: its track (invalid
+    // when the library does not hold the file) and date added. Nothing when
+    // the library does not answer.
+    struct HeldTrack
+    {
+        ITunesTrack track;
+        QDateTime dateAdded;
+    };
+    std::optional<HeldTrack> trackOfFile(const QUrl &file) const;
     // add({file}), then refresh() and reveal() on its track, in one call and
     // one round trip: for a file just changed that the library should read
     // again and show. An invalid track (and nothing done) when the library

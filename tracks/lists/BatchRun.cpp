@@ -2,12 +2,15 @@
 
 #include "app/common/Utils.h"
 #include "style/Palette.h"
+#include "tracks/runs/StopFlag.h"
 #include "tracks/library/LibraryRefresh.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSemaphore>
 #include <QThreadPool>
 
@@ -16,6 +19,7 @@
 namespace {
 constexpr int sheetWidth = 400;
 constexpr int sheetHeight = 60;
+constexpr int stoppableSheetHeight = 96;
 
 // The progress sheet: window-modal, and not to be dismissed by the user (no
 // Escape, no close) while the run it covers is going.
@@ -24,10 +28,14 @@ class ProgressSheet : public QDialog
 public:
     explicit ProgressSheet(QWidget *parent) : QDialog(parent) {}
     void allowClose() { m_closable = true; }
+    // Escape on a stoppable run's sheet asks the run to stop.
+    std::function<void()> onEscape;
     void reject() override
     {
         if (m_closable)
             QDialog::reject();
+        else if (onEscape)
+            onEscape();
     }
 
 protected:
@@ -59,7 +67,7 @@ void guarded(F &&f)
 // application quits, and the signal that the worker has returned.
 struct BatchRun::Shared
 {
-    std::atomic<bool> stop{false};
+    std::shared_ptr<StopFlag> stop;
     // A long run's newest step, (item number << 32) | bar value, and whether a
     // post to show it is still waiting in the main thread's queue.
     std::atomic<quint64> newestStep{0};
@@ -96,6 +104,20 @@ BatchRun::BatchRun(QWidget *toolView, Steps steps)
     m_bar->setRange(0, qMax(0, m_steps.count));
     m_bar->setValue(0);
     m_sheet = sheet;
+
+    m_shared->stop = m_steps.stop ? m_steps.stop : std::make_shared<StopFlag>();
+    if (m_steps.stoppable) {
+        sheet->setFixedSize(sheetWidth, stoppableSheetHeight);
+        m_timeLeft = new QLabel(sheet);
+        m_timeLeft->setObjectName(QStringLiteral("timeLeft"));
+        m_timeLeft->setGeometry(20, 54, 250, 28);
+        m_stopButton = new QPushButton(tr("Stop"), sheet);
+        m_stopButton->setObjectName(QStringLiteral("stopButton"));
+        m_stopButton->setGeometry(290, 54, 90, 28);
+        connect(m_stopButton, &QPushButton::clicked, this, &BatchRun::requestStop);
+        sheet->onEscape = [this] { requestStop(); };
+        showTimeLeft(0);
+    }
 
     if (auto *app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &BatchRun::stopAndWait);
@@ -143,7 +165,7 @@ void BatchRun::launch()
         const bool everyStep = count <= everyStepUpTo;
         const auto post = [run, shared, everyStep](int item, int value) {
             if (everyStep) {
-                QMetaObject::invokeMethod(run, [run, value] { run->progressStep(value); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(run, [run, item, value] { run->progressStep(item, value); }, Qt::QueuedConnection);
                 return;
             }
             shared->newestStep.store((quint64(item + 1) << 32) | quint32(value));
@@ -156,7 +178,7 @@ void BatchRun::launch()
         bool go = true;
         if (before)
             guarded([&] { go = before(); });
-        for (int i = 0; go && i < count && !shared->stop.load(); ++i) {
+        for (int i = 0; go && i < count && !shared->stop->isRequested(); ++i) {
             int value = i;
             if (barValue)
                 guarded([&] { value = barValue(i); });
@@ -177,10 +199,29 @@ void BatchRun::launch()
     });
 }
 
-void BatchRun::progressStep(int value)
+void BatchRun::requestStop()
+{
+    m_shared->stop->request();
+    if (m_stopButton) {
+        m_stopButton->setEnabled(false);
+        m_timeLeft->setText(tr("Stopping after this file…"));
+    }
+}
+
+void BatchRun::showTimeLeft(int index)
+{
+    if (!m_timeLeft || m_shared->stop->isRequested() || !m_steps.secondsLeft)
+        return;
+    const int seconds = m_steps.secondsLeft(index);
+    m_timeLeft->setText(seconds < 60 ? tr("About %n second(s) left", nullptr, seconds)
+                                     : tr("About %n minute(s) left", nullptr, (seconds + 59) / 60));
+}
+
+void BatchRun::progressStep(int item, int value)
 {
     if (m_sheet)
         m_bar->setValue(value);
+    showTimeLeft(item);
     emit barValueChanged(value);
 }
 
@@ -193,7 +234,7 @@ void BatchRun::newestProgressStep()
     if (item == m_shownItem)
         return; // already shown by an earlier post
     m_shownItem = item;
-    progressStep(int(quint32(step)));
+    progressStep(item - 1, int(quint32(step)));
 }
 
 void BatchRun::endStep()
@@ -217,7 +258,7 @@ void BatchRun::stopAndWait()
 {
     if (!m_shared->launched || m_shared->joined)
         return;
-    m_shared->stop.store(true);
+    m_shared->stop->request();
     m_shared->done.acquire();
     m_shared->joined = true;
 }

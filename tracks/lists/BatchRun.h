@@ -7,11 +7,14 @@
 #include <memory>
 
 class QDialog;
+class QLabel;
 class QProgressBar;
+class QPushButton;
+class StopFlag;
 class QWidget;
 
 // One batch run of a tool: a window-modal progress sheet (400 x 60, bar at
-// 20,20 360x20) over the tool's window, and a worker on the global thread pool
+// 20,20 360x20; a stoppable run's sheet is taller, for the time left and Stop) over the tool's window, and a worker on the global thread pool
 // that works the items one after the other, posting a progress step to the main
 // thread after (or before) each item (a long run: the newest one whenever the
 // main thread is ready for it) and an end step after the last. The end
@@ -33,6 +36,13 @@ public:
         std::function<void(int index)> afterProgress; // worker; e.g. the library refresh
         std::function<void()> after;                  // worker; after the last item, before the end step
         std::function<void()> end;                    // main thread; the table refresh
+        // A long run the user may stop: the sheet shows the time left and a
+        // Stop button (Escape too). Stopping, or the program quitting, ends
+        // the run after the item in hand; the worker's waits on the flag end
+        // at once. Without it the run has a flag of its own for quitting.
+        std::shared_ptr<StopFlag> stop;
+        bool stoppable = false;
+        std::function<int(int index)> secondsLeft; // main thread; time left when the item's step shows
     };
 
     // Shows the sheet and hands the work to the worker; returns at once.
@@ -46,6 +56,11 @@ public:
 
     QDialog *sheet() const;
     QProgressBar *bar() const;
+    // A stoppable run's Stop button and time left; null otherwise.
+    QPushButton *stopButton() const { return m_stopButton; }
+    QLabel *timeLeft() const { return m_timeLeft; }
+    // Asks the worker to stop after the item in hand.
+    void requestStop();
     bool isFinished() const { return m_finished; }
 
 signals:
@@ -56,7 +71,8 @@ private:
     struct Shared;
     BatchRun(QWidget *toolView, Steps steps);
     void launch();
-    void progressStep(int value);
+    void progressStep(int item, int value);
+    void showTimeLeft(int index);
     void newestProgressStep();
     void endStep();
     void stopAndWait();
@@ -64,6 +80,8 @@ private:
     Steps m_steps;
     QPointer<QDialog> m_sheet;
     QProgressBar *m_bar = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    QLabel *m_timeLeft = nullptr;
     std::shared_ptr<Shared> m_shared;
     bool m_finished = false;
     int m_shownItem = 0; // item number (from 1) of the step shown last in a long run

@@ -207,6 +207,26 @@ void TrackListModel::clear()
     endResetModel();
 }
 
+void TrackListModel::setLibraryDates(const QHash<QUrl, QDateTime> &dates)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_libraryDates.insert(dates);
+    }
+    const int rows = rowCount();
+    if (rows > 0)
+        emit dataChanged(index(0, 2), index(rows - 1, 2));
+}
+
+QVariant TrackListModel::libraryDateValue(const QUrl &url) const
+{
+    QMutexLocker lock(&m_mutex);
+    const auto known = m_libraryDates.constFind(url);
+    if (known == m_libraryDates.cend())
+        return {};
+    return known->isValid() ? QVariant(*known) : QVariant(tr("Not in the library"));
+}
+
 QDateTime TrackListModel::toDate() const
 {
     QMutexLocker lock(&m_mutex);
@@ -311,6 +331,8 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
     case 2:
         if (m_action == TN)
             return ID3Parser::getAudioFileTrackNumber(url);
+        if (m_action == DateAdded)
+            return libraryDateValue(url);
         return dateValue(FileDates::creationDate(path));
     }
     return {};
@@ -356,7 +378,7 @@ QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, in
     case Rating:
         return QStringList{tr("Name"), tr("Artist"), tr("Rating")}.at(section);
     case DateAdded:
-        return QStringList{tr("Name"), tr("Track"), tr("Date Created")}.at(section);
+        return QStringList{tr("Name"), tr("Track"), tr("In the Library Since")}.at(section);
     }
     return {};
 }

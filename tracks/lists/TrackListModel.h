@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QSet>
@@ -57,6 +58,11 @@ public:
     void removeItemsAt(const QList<int> &rowsLastFirst);
     void clear();
 
+    // The Date Added list's knowledge of the library: for each file looked
+    // up, its date added there, or an invalid date when the library holds
+    // no track for it. Merged into what is known; shown in column 2.
+    void setLibraryDates(const QHash<QUrl, QDateTime> &dates);
+
     QDateTime toDate() const;
     void setToDate(const QDateTime &date);
 
@@ -75,6 +81,7 @@ public:
 private:
     QVariant fileValue(const QUrl &url, int column, int role) const;
     QVariant trackValue(const TrackObject &track, int column, int role) const;
+    QVariant libraryDateValue(const QUrl &url) const;
     void rebuildIndex();
 
     mutable QMutex m_mutex;
@@ -84,6 +91,7 @@ private:
     QList<TrackObject> m_tracks;
     QSet<QUrl> m_trackLocations;
     QDateTime m_toDate;
+    QHash<QUrl, QDateTime> m_libraryDates;
 };
 
 // A date as the rows show it: the user's short date and time, with seconds.

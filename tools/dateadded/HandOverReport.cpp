@@ -1,0 +1,51 @@
+#include "tools/dateadded/HandOverReport.h"
+
+#include "app/common/Utils.h"
+
+#include <QMessageBox>
+
+namespace {
+// Lines that fit on a screen beside the message's other text.
+constexpr int shownFiles = 15;
+
+QString reason(HandOver::Miss miss)
+{
+    switch (miss) {
+    case HandOver::Miss::NotTaken:
+        return QMessageBox::tr("iTunes did not take the file");
+    case HandOver::Miss::AlreadyHeld:
+        return QMessageBox::tr("already in the library; its Date Added did not change");
+    case HandOver::Miss::NotLater:
+        return QMessageBox::tr("not later than the file before it");
+    case HandOver::Miss::None:
+        break;
+    }
+    return {};
+}
+} // namespace
+
+QMessageBox *handOverReport(const QList<QUrl> &handed, const QList<HandOver::Miss> &misses, QWidget *window)
+{
+    QStringList lines;
+    for (qsizetype k = 0; k < handed.size() && k < misses.size(); ++k)
+        if (misses.at(k) != HandOver::Miss::None)
+            lines.append(QStringLiteral("%1 — %2").arg(Utils::getFileNameFromPath(handed.at(k).toLocalFile()),
+                                                       reason(misses.at(k))));
+    if (lines.isEmpty())
+        return nullptr;
+    const qsizetype more = lines.size() - shownFiles;
+    if (more > 0) {
+        lines = lines.mid(0, shownFiles);
+        lines.append(QMessageBox::tr("and %n more", nullptr, int(more)));
+    }
+    auto *report = new QMessageBox(QMessageBox::Warning, QString(),
+                                   QMessageBox::tr("%n file(s) did not get a new Date Added in the chosen order:", nullptr,
+                                                   int(more > 0 ? shownFiles + more : lines.size())),
+                                   QMessageBox::NoButton, window);
+    report->setObjectName(QStringLiteral("handOverReport"));
+    report->setInformativeText(lines.join(QLatin1Char('\n')));
+    report->addButton(QMessageBox::tr("OK"), QMessageBox::AcceptRole);
+    report->setWindowModality(Qt::WindowModal);
+    report->setAttribute(Qt::WA_DeleteOnClose);
+    return report;
+}
