@@ -36,12 +36,12 @@ QMessageBox *handOverReport(const QList<QUrl> &handed, const QList<HandOver::Mis
     const qsizetype more = lines.size() - shownFiles;
     if (more > 0) {
         lines = lines.mid(0, shownFiles);
-        lines.append(QMessageBox::tr("and %n more", nullptr, int(more)));
+        lines.append(QMessageBox::tr("and %1 more").arg(more));
     }
-    auto *report = new QMessageBox(QMessageBox::Warning, QString(),
-                                   QMessageBox::tr("%n file(s) did not get a new Date Added in the chosen order:", nullptr,
-                                                   int(more > 0 ? shownFiles + more : lines.size())),
-                                   QMessageBox::NoButton, window);
+    const qsizetype missed = more > 0 ? shownFiles + more : lines.size();
+    const QString text = missed == 1 ? QMessageBox::tr("1 file did not get a new Date Added in the chosen order:")
+                                     : QMessageBox::tr("%1 files did not get a new Date Added in the chosen order:").arg(missed);
+    auto *report = new QMessageBox(QMessageBox::Warning, QString(), text, QMessageBox::NoButton, window);
     report->setObjectName(QStringLiteral("handOverReport"));
     report->setInformativeText(lines.join(QLatin1Char('\n')));
     report->addButton(QMessageBox::tr("OK"), QMessageBox::AcceptRole);

@@ -202,7 +202,7 @@ void BatchRun::launch()
 void BatchRun::requestStop()
 {
     m_shared->stop->request();
-    if (m_stopButton) {
+    if (m_sheet && m_stopButton) {
         m_stopButton->setEnabled(false);
         m_timeLeft->setText(tr("Stopping after this file…"));
     }
@@ -210,11 +210,15 @@ void BatchRun::requestStop()
 
 void BatchRun::showTimeLeft(int index)
 {
-    if (!m_timeLeft || m_shared->stop->isRequested() || !m_steps.secondsLeft)
+    // The sheet (and its children) may have gone with the tool's window.
+    if (!m_sheet || !m_timeLeft || m_shared->stop->isRequested() || !m_steps.secondsLeft)
         return;
-    const int seconds = m_steps.secondsLeft(index);
-    m_timeLeft->setText(seconds < 60 ? tr("About %n second(s) left", nullptr, seconds)
-                                     : tr("About %n minute(s) left", nullptr, (seconds + 59) / 60));
+    const int seconds = std::max(0, m_steps.secondsLeft(index));
+    const int minutes = (seconds + 59) / 60;
+    if (seconds < 60)
+        m_timeLeft->setText(seconds == 1 ? tr("About 1 second left") : tr("About %1 seconds left").arg(seconds));
+    else
+        m_timeLeft->setText(minutes == 1 ? tr("About 1 minute left") : tr("About %1 minutes left").arg(minutes));
 }
 
 void BatchRun::progressStep(int item, int value)

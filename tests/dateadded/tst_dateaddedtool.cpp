@@ -1,0 +1,231 @@
+// The Date Added tool as a user meets it, with a real library on the test's
+// bus and real tagged files. Runs take a second per file, so each uses few.
+#include "musiclibraryproxy.h"
+#include "tests/support/AudioFiles.h"
+#include "tests/support/LibraryProcess.h"
+#include "tools/dateadded/DateAddedViewController.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+
+#include <memory>
+
+class DateAddedToolTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        LibraryProtocol::registerTypes();
+        QVERIFY(m_library.start());
+        m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                                      QDBusConnection::sessionBus());
+    }
+
+    void cleanupTestCase() { m_library.stop(); }
+
+    void listKeepsAlbumOrder()
+    {
+        DateAddedViewController tool;
+        show(tool);
+        // A change of key with nothing listed leaves nothing to do.
+        click(tool, "radioName");
+        QCOMPARE(tool.dropView()->count(), 0);
+        click(tool, "radioTrack");
+
+        const QUrl b = file("b.mp3", "2"), a = file("a.mp3", "3"), c = file("c.mp3", "1");
+        drop(tool, {a, b});
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{b, a}));
+        // A drop onto a sorted list sorts the whole list again.
+        drop(tool, {c});
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{c, b, a}));
+        click(tool, "radioName");
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{a, b, c}));
+    }
+
+    void handsOverInTheChosenOrderASecondApart()
+    {
+        DateAddedViewController tool;
+        show(tool);
+        // Track numbers 2 and 1, last to first (the choice at start): track 2 goes first.
+        const QUrl two = file("two.mp3", "2"), one = file("one.mp3", "1");
+        drop(tool, {two, one});
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{one, two}));
+        QVERIFY(!tool.firstToLast());
+        QList<int> bar;
+        QVERIFY(run(tool, &bar));
+        QCOMPARE(bar, (QList<int>{1, 2}));
+        QVERIFY(secondsAdded(two) + 1 <= secondsAdded(one));
+        QCOMPARE(tool.dropView()->count(), 0);
+        QTRY_VERIFY(!tool.tableView()->isVisible());
+
+        // By file name, first to last.
+        const QUrl first = file("alpha.mp3", "9"), second = file("beta.mp3", "1");
+        click(tool, "radioName");
+        click(tool, "radioFirstToLast");
+        drop(tool, {second, first});
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{first, second}));
+        bar.clear();
+        QVERIFY(run(tool, &bar));
+        QCOMPARE(bar, (QList<int>{0, 1}));
+        QVERIFY(secondsAdded(first) + 1 <= secondsAdded(second));
+        QCOMPARE(tool.dropView()->count(), 0);
+    }
+
+    void filesTheLibraryHoldsAreShownAndReported()
+    {
+        const QUrl held = file("held.mp3", "1"), fresh = file("fresh.mp3", "2");
+        const qlonglong id = m_proxy->Add({held.toString()}, QString()).value();
+        QVERIFY(id > 0);
+        const QDateTime since = QDateTime::fromMSecsSinceEpoch(record(held).value("dateAdded").toLongLong());
+
+        DateAddedViewController tool;
+        show(tool);
+        click(tool, "radioFirstToLast");
+        QSignalSpy lookedUp(&tool, &DateAddedViewController::libraryLookedUp);
+        drop(tool, {held, fresh});
+        QVERIFY(lookedUp.wait(5000));
+        QCOMPARE(tool.dropView()->model()->index(0, 2).data().toDateTime(), since);
+        QCOMPARE(tool.dropView()->model()->index(1, 2).data().toString(), QStringLiteral("Not in the library"));
+
+        QSignalSpy finished(&tool, &DateAddedViewController::runFinished);
+        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("setButton")), Qt::LeftButton);
+        // The report comes before the list is cleared, and names only the held file.
+        QMessageBox *report = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((report = tool.window()->findChild<QMessageBox *>(QStringLiteral("handOverReport"))), 10000);
+        QCOMPARE(report->windowModality(), Qt::WindowModal);
+        QVERIFY(report->informativeText().contains(QStringLiteral("held.mp3")));
+        QVERIFY(report->informativeText().contains(QStringLiteral("already in the library")));
+        QVERIFY(!report->informativeText().contains(QStringLiteral("fresh.mp3")));
+        QCOMPARE(tool.dropView()->count(), 2);
+        QCOMPARE(finished.size(), 0);
+        QTest::mouseClick(report->buttons().first(), Qt::LeftButton);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(tool.dropView()->count(), 0);
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(record(held).value("dateAdded").toLongLong()), since);
+    }
+
+    void stopKeepsTheFilesNotHandedOver()
+    {
+        DateAddedViewController tool;
+        show(tool);
+        click(tool, "radioFirstToLast");
+        const QList<QUrl> files{file("s1.mp3", "1"), file("s2.mp3", "2"), file("s3.mp3", "3")};
+        drop(tool, files);
+        QSignalSpy finished(&tool, &DateAddedViewController::runFinished);
+        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("setButton")), Qt::LeftButton);
+        BatchRun *running = tool.currentRun();
+        QVERIFY(running && running->stopButton() && running->timeLeft());
+        QCOMPARE(running->timeLeft()->text(), QStringLiteral("About 3 seconds left"));
+        // Stopped while the second file waits for its second.
+        QSignalSpy bar(running, &BatchRun::barValueChanged);
+        QTRY_COMPARE_WITH_TIMEOUT(bar.size(), 2, 5000);
+        QTest::mouseClick(running->stopButton(), Qt::LeftButton);
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(tool.dropView()->files(), files.mid(1));
+        QVERIFY(record(files.at(0)).contains("id"));
+        QVERIFY(record(files.at(1)).isEmpty());
+        QVERIFY(record(files.at(2)).isEmpty());
+    }
+
+    // Quitting ends a run the way Stop does, without waiting out its pause
+    // and without leaving its worker behind.
+    void endingARunStopsItsWorkerAtOnce()
+    {
+        DateAddedViewController tool;
+        show(tool);
+        drop(tool, {file("q1.mp3", "1"), file("q2.mp3", "2")});
+        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("setButton")), Qt::LeftButton);
+        QPointer<BatchRun> running = tool.currentRun();
+        QVERIFY(running);
+        QSignalSpy bar(running, &BatchRun::barValueChanged);
+        QTRY_COMPARE_WITH_TIMEOUT(bar.size(), 2, 5000); // the second file waits for its second
+        QElapsedTimer clock;
+        clock.start();
+        delete running.data();
+        QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    }
+
+    void withoutLibraryNothingHappensAndTheListStays()
+    {
+        m_library.stop();
+        DateAddedViewController tool;
+        show(tool);
+        const QUrl alone = file("alone.mp3", "1");
+        drop(tool, {alone});
+        QVERIFY(run(tool));
+        QCOMPARE(tool.dropView()->files(), (QList<QUrl>{alone}));
+        QVERIFY(m_library.start());
+        QVERIFY(record(alone).isEmpty());
+    }
+
+private:
+    static void show(DateAddedViewController &tool)
+    {
+        tool.resize(711, 520);
+        tool.show();
+    }
+
+    static void click(DateAddedViewController &tool, const char *name)
+    {
+        QTest::mouseClick(tool.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton);
+    }
+
+    static void drop(DateAddedViewController &tool, const QList<QUrl> &files)
+    {
+        QMimeData mime;
+        mime.setUrls(files);
+        tool.dropView()->takeDrop(&mime);
+    }
+
+    // Clicks Set and waits for the end of the run; collects the bar's values.
+    static bool run(DateAddedViewController &tool, QList<int> *bar = nullptr)
+    {
+        QSignalSpy finished(&tool, &DateAddedViewController::runFinished);
+        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("setButton")), Qt::LeftButton);
+        if (!tool.currentRun())
+            return false;
+        if (bar)
+            QObject::connect(tool.currentRun(), &BatchRun::barValueChanged, [bar](int value) { bar->append(value); });
+        return finished.wait(15000);
+    }
+
+    QUrl file(const QString &name, const QString &track)
+    {
+        const QString path = m_dir.filePath(name);
+        if (!AudioFiles::writeMp3(path, {name, "Artist", "Album", track}))
+            qFatal("cannot write %s", qPrintable(path));
+        return QUrl::fromLocalFile(path);
+    }
+
+    QVariantMap record(const QUrl &file) const
+    {
+        for (const QVariantMap &r : m_proxy->AllTracks().value())
+            if (QUrl(r.value("location").toString()) == file)
+                return r;
+        return {};
+    }
+
+    // The second the library holds as the file's date added.
+    qint64 secondsAdded(const QUrl &file) const { return record(file).value("dateAdded", -1).toLongLong() / 1000; }
+
+    QTemporaryDir m_dir;
+    LibraryProcess m_library;
+    std::unique_ptr<MusicLibraryProxy> m_proxy;
+};
+
+QTEST_MAIN(DateAddedToolTest)
+#include "tst_dateaddedtool.moc"

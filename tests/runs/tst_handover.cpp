@@ -1,0 +1,49 @@
+// The pacing and the check of a Date Added run.
+
+#include "tracks/runs/HandOver.h"
+
+#include <QTest>
+
+class HandOverTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nextHandOverIsASecondLaterAndInALaterSecond()
+    {
+        // A quick add: one second after its start, which is a later second.
+        QCOMPARE(HandOver::nextStart(10'200, 10'203), qint64(11'200));
+        // An add that crossed into the next second: the one after that.
+        QCOMPARE(HandOver::nextStart(10'999, 11'001), qint64(12'000));
+        // A slow add: no extra second on top of the time it took.
+        QCOMPARE(HandOver::nextStart(10'000, 10'700), qint64(11'000));
+        QCOMPARE(HandOver::nextStart(10'000, 11'500), qint64(12'000));
+    }
+
+    void orderAndBar()
+    {
+        QCOMPARE(HandOver::order(3, true), (QList<int>{0, 1, 2}));
+        QCOMPARE(HandOver::order(3, false), (QList<int>{2, 1, 0}));
+        QCOMPARE(HandOver::barValue(2, 3, true), 2);
+        QCOMPARE(HandOver::barValue(2, 3, false), 1);
+        QCOMPARE(HandOver::barValue(0, 3, false), 3);
+    }
+
+    void checkNamesEveryFileThatMissedItsPlace()
+    {
+        using Miss = HandOver::Miss;
+        const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms); };
+        const QDateTime none;
+        // Before: new, held, new, new, new, new. After: a second apart, unchanged,
+        // refused, the same second as the one before, a second later, earlier.
+        const QList<QDateTime> before{none, at(5'000), none, none, none, none};
+        const QList<QDateTime> after{at(20'100), at(5'000), none, at(21'900), at(22'000), at(21'000)};
+        // The refused and the held file do not move the bar the others must pass.
+        QCOMPARE(HandOver::check(before, after),
+                 (QList<Miss>{Miss::None, Miss::AlreadyHeld, Miss::NotTaken, Miss::None, Miss::None, Miss::NotLater}));
+        QCOMPARE(HandOver::check({none, none}, {at(20'900), at(21'050)}), (QList<Miss>{Miss::None, Miss::None}));
+        QCOMPARE(HandOver::check({none, none}, {at(20'100), at(20'900)}), (QList<Miss>{Miss::None, Miss::NotLater}));
+    }
+};
+
+QTEST_GUILESS_MAIN(HandOverTest)
+#include "tst_handover.moc"
