@@ -56,8 +56,7 @@ struct SelectedLibrary
             return false;
         }
         LibraryProtocol::registerTypes();
-        proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                                                    QDBusConnection::sessionBus());
+        proxy = LibraryProcess::proxy();
         QList<qlonglong> ids;
         for (const QVariantMap &record : proxy->AllTracks().value())
             ids.append(record.value(LibraryProtocol::Key::id).toLongLong());

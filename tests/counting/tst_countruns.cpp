@@ -48,10 +48,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        LibraryProtocol::registerTypes();
         QVERIFY(m_library.start());
-        m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                                                      QDBusConnection::sessionBus());
+        m_proxy = LibraryProcess::proxy();
     }
 
     void cleanupTestCase()

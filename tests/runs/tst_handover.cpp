@@ -1,8 +1,12 @@
-// The pacing and the check of a Date Added run.
+// The pacing, the stop and the check of a Date Added run.
 
 #include "tracks/runs/HandOver.h"
+#include "tracks/runs/StopFlag.h"
 
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 class HandOverTest : public QObject
 {
@@ -26,6 +30,24 @@ private slots:
         QCOMPARE(HandOver::barValue(2, 3, true), 2);
         QCOMPARE(HandOver::barValue(2, 3, false), 1);
         QCOMPARE(HandOver::barValue(0, 3, false), 3);
+    }
+
+    // A stop ends a pause at once: a run never waits out its second, and a
+    // program quitting during a run is not held up.
+    void stopEndsAPauseAtOnce()
+    {
+        StopFlag flag;
+        std::atomic<int> outcome = -1;
+        std::thread pause([&] { outcome = flag.sleepUntil(QDateTime::currentMSecsSinceEpoch() + 60'000) ? 1 : 0; });
+        QTest::qWait(50);
+        QCOMPARE(outcome.load(), -1);
+        flag.request();
+        QTRY_COMPARE(outcome.load(), 0); // well before the minute is up
+        pause.join();
+        QVERIFY(flag.isRequested());
+        QVERIFY(!flag.sleepUntil(0));
+        StopFlag idle;
+        QVERIFY(idle.sleepUntil(QDateTime::currentMSecsSinceEpoch() + 20));
     }
 
     void checkNamesEveryFileThatMissedItsPlace()

@@ -1,5 +1,7 @@
 #include "tests/support/LibraryProcess.h"
 
+#include "musiclibraryproxy.h"
+
 #include "protocol/LibraryProtocol.h"
 
 #include <QCoreApplication>
@@ -149,4 +151,11 @@ void LibraryProcess::resume()
 {
     if (const qint64 id = pid(); id > 0)
         ::kill(pid_t(id), SIGCONT);
+}
+
+std::unique_ptr<MusicLibraryProxy> LibraryProcess::proxy()
+{
+    LibraryProtocol::registerTypes();
+    return std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
+                                               QDBusConnection::sessionBus());
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class MusicLibraryProxy;
+
 // A real music-library (headless, with its own database file) on the current
 // session bus, for tests and benchmarks. Whatever happens, the destructor
 // kills the process and waits for it.
@@ -34,6 +36,9 @@ public:
     bool isRunning() const;
     qint64 pid() const;
     QString databasePath() const { return m_databasePath; }
+    // A typed client of the library on the current session bus, its types
+    // registered.
+    static std::unique_ptr<MusicLibraryProxy> proxy();
     // Where music-library was looked for: beside the running executable.
     static QString program();
     // Waits until the bus name has (or has lost) an owner.

@@ -27,8 +27,7 @@ private slots:
         OwnedList idle(3);
         QVERIFY(takeSelection(idle.view)); // the library is not running
         QVERIFY(m_library.start());
-        m_proxy = std::make_unique<MusicLibraryProxy>(LibraryProtocol::serviceName, LibraryProtocol::objectPath,
-                                                      QDBusConnection::sessionBus());
+        m_proxy = LibraryProcess::proxy();
         QVERIFY(addTrack("Unselected", "1") > 0);
         m_proxy->SetSelection({}).waitForFinished();
         OwnedList empty(4);
