@@ -78,6 +78,27 @@ private slots:
         QCOMPARE(dates[2], (base + 1) * 1000);
         QCOMPARE(selectedLocations(), QStringList{files[0].toLocalFile()});
     }
+
+    // A library that stops answering costs a run one call timeout, not one
+    // per sixteen files (100 files: 35 s); every file still gets its date.
+    void hungLibraryEndsTheRunInOneTimeout()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        ModificationFixture f;
+        const QList<QUrl> files = f.makeFiles(100, QStringLiteral("Hung"));
+        f.choose(0);
+        f.drop(0, files);
+        QVERIFY(library.suspend());
+        QSignalSpy finished(f.tool.get(), &ModificationViewController::runFinished);
+        f.click("setButtonSMD");
+        const bool ended = finished.wait(15000);
+        library.resume();
+        QVERIFY(ended);
+        const FileTime set = FileTime::fromDateTime(f.tool->selectedDateSMD());
+        for (const QUrl &file : files)
+            QCOMPARE(ModificationFixture::modified(file), set);
+    }
 };
 
 QTEST_MAIN(ModificationLibraryTest)
