@@ -48,7 +48,8 @@ QString MusicLibrary::locationFor(const QUrl &url)
     if (!url.isLocalFile())
         return {};
     const QString path = url.toLocalFile();
-    if (path.isEmpty())
+    // A NUL would end the name early at the system call: another file.
+    if (path.isEmpty() || path.contains(QChar(0)))
         return {};
     return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
 }

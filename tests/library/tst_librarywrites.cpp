@@ -107,6 +107,8 @@ private slots:
             {QUrl::fromLocalFile(known).toString(), "skipCount", 5},
             {QUrl::fromLocalFile(unknown).toString(), "", 5},
             {QString(), "rating", 40},
+            // An encoded NUL would end the name at the known file.
+            {QUrl::fromLocalFile(known).toString() + QStringLiteral("%00.mp3"), "rating", 40},
         };
         for (const QVariantList &arguments : refused) {
             const QDBusMessage reply = callLibrary("AddSetRefreshReveal", arguments);

@@ -72,6 +72,13 @@ private slots:
         QVERIFY(!FileDates::modificationDate(missing));
         QVERIFY(!FileDates::setModificationDate(missing, {0, 0}));
         QVERIFY(!QFile::exists(missing)); // not created by the attempt
+
+        // A NUL ends a name at the system call: "born<NUL>x" would be "born".
+        const QString cut = path + QChar(0) + QStringLiteral("x");
+        QVERIFY(!FileDates::modificationDate(cut));
+        QVERIFY(!FileDates::creationDate(cut));
+        QVERIFY(!FileDates::setModificationDate(cut, {0, 0}));
+        QCOMPARE(FileDates::modificationDate(path), (FileTime{978307199, 999'999'999}));
     }
 
     void modificationTimeToTheNanosecond()

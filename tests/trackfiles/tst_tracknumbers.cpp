@@ -113,6 +113,13 @@ private slots:
         QCOMPARE(trackText(large), QStringLiteral("-"));
 
         QCOMPARE(ID3Parser::getAudioFileTrackNumber(QUrl(QStringLiteral("https://example.org/a.mp3"))), QStringLiteral("-"));
+
+        // An encoded NUL would end the name early, at a tagged file.
+        const QString tagged = path(QStringLiteral("a"));
+        QVERIFY(AudioFiles::writeMp3(tagged, {"A", "Artist", "Album", "7"}));
+        QCOMPARE(trackText(tagged), QStringLiteral("07"));
+        const QUrl cut = QUrl::fromEncoded(QUrl::fromLocalFile(tagged).toEncoded() + "%00b.mp3");
+        QCOMPARE(ID3Parser::getAudioFileTrackNumber(cut), QStringLiteral("-"));
     }
 };
 

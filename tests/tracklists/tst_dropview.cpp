@@ -52,6 +52,9 @@ private slots:
         webAndText.setUrls({QUrl("https://example.org/a.mp3"), QUrl("mailto:someone@example.org")});
         webAndText.setText("/music/album/a.mp3");
         QVERIFY(view.takeDrop(&webAndText) && view.takeDrop(nullptr));
+        // A name with an encoded NUL would end at it and name another file.
+        QVERIFY(drop(view, {QUrl::fromEncoded("file:///music/a%00b.mp3")}));
+        QVERIFY(view.files().isEmpty() && list.calls.isEmpty());
 
         QVERIFY(drop(view, {file("b.mp3"), QUrl("https://example.org/x.mp3"), file("a #1 ü.mp3"), file("b.mp3")}));
         QCOMPARE(view.files(), files({"b.mp3", "a #1 ü.mp3"}));

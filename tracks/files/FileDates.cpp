@@ -15,10 +15,10 @@ qint64 floorDiv(qint64 a, qint64 b)
 
 std::optional<struct statx> statxOf(const QString &path, unsigned int mask)
 {
-    if (path.isEmpty())
+    const QByteArray name = FileDates::systemName(path);
+    if (name.isEmpty())
         return std::nullopt;
     struct statx info = {};
-    const QByteArray name = QFile::encodeName(path);
     if (::statx(AT_FDCWD, name.constData(), AT_STATX_SYNC_AS_STAT, mask, &info) != 0)
         return std::nullopt;
     return info;
@@ -52,6 +52,12 @@ QDateTime FileTime::toDateTime() const
     return QDateTime::fromMSecsSinceEpoch(t.seconds * 1000 + t.nanoseconds / 1'000'000, Qt::UTC);
 }
 
+QByteArray FileDates::systemName(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    return name.contains('\0') ? QByteArray() : name;
+}
+
 std::optional<FileTime> FileDates::creationDate(const QString &path)
 {
     const auto info = statxOf(path, STATX_BTIME);
@@ -81,6 +87,6 @@ bool FileDates::setModificationDate(const QString &path, const FileTime &time)
         {0, UTIME_OMIT},
         {time_t(t.seconds), long(t.nanoseconds)},
     };
-    const QByteArray name = QFile::encodeName(path);
-    return ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
+    const QByteArray name = FileDates::systemName(path);
+    return !name.isEmpty() && ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
 }

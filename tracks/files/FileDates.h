@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -26,6 +27,11 @@ struct FileTime
 namespace FileDates {
 // The birth time where the file system records one; none otherwise or when the
 // file cannot be read.
+// The name a system call is given for the path: empty, so that nothing is
+// reached, when the path is empty or holds a NUL (which would end the name
+// early and name another file).
+QByteArray systemName(const QString &path);
+
 std::optional<FileTime> creationDate(const QString &path);
 std::optional<FileTime> modificationDate(const QString &path);
 // Sets only the modification time (the access time is left as it is). False

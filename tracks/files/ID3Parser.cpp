@@ -1,6 +1,7 @@
 #include "tracks/files/ID3Parser.h"
 
 #include "app/common/Utils.h"
+#include "tracks/files/FileDates.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -278,7 +279,9 @@ QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
     if (!url.isLocalFile())
         return noNumber;
     const QString path = url.toLocalFile();
-    QByteArray name = QFile::encodeName(path);
+    QByteArray name = FileDates::systemName(path);
+    if (name.isEmpty())
+        return noNumber;
     // Non-blocking, so that a FIFO does not wait for a writer; then only
     // regular files go on (a folder opens but reads nothing).
     const FileDescriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};

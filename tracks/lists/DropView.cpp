@@ -166,8 +166,9 @@ bool DropView::takeDrop(const QMimeData *mime)
     if (mime) {
         const QList<QUrl> urls = mime->urls();
         dropped.reserve(urls.size());
+        // A file name holding a NUL would reach another file: refused.
         for (const QUrl &url : urls)
-            if (url.isLocalFile())
+            if (url.isLocalFile() && !url.toLocalFile().contains(QChar(0)))
                 dropped.append(url);
     }
     addFilesToArray(dropped);
