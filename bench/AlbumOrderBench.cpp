@@ -44,7 +44,7 @@ int printOrder(AlbumOrder::Key key, const QStringList &paths)
     for (const QUrl &url : AlbumOrder::sorted(files, key)) {
         const QString line = AlbumOrder::key(url, AlbumOrder::Key::FileName) + u'\t'
                            + ID3Parser::getAudioFileTrackNumber(url);
-        std::printf("%s\n", line.toUtf8().constData());
+        std::printf("%s\n", Utils::printable(line).toUtf8().constData());
     }
     return 0;
 }

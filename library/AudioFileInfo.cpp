@@ -21,7 +21,13 @@ QString firstValue(const TagLib::PropertyMap &properties, const char *key)
     const auto it = properties.find(key);
     if (it == properties.end() || it->second.isEmpty())
         return {};
-    return fromTagLib(it->second.front());
+    // The library's rows show one line per field: control characters (a
+    // line break in a title) become spaces.
+    QString value = fromTagLib(it->second.front());
+    for (QChar &c : value)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    return value;
 }
 
 // The names TagLib reads as MPEG audio.

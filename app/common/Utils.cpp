@@ -43,9 +43,28 @@ QColor Utils::ColorTab() { return level(243, 239, 230); }
 QColor Utils::ColorPreview() { return level(122, 129, 65); }
 QColor Utils::ColorPreviewLighter() { return level(190, 194, 155); }
 
+QString Utils::printable(const QString &text)
+{
+    QString shown = text;
+    for (QChar &c : shown) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(0x2400 + code));
+        else if (code == 0x7F)
+            c = QChar(char16_t(0x2421));
+        else if (code >= 0x80 && code < 0xA0)
+            c = QChar(char16_t(0xFFFD));
+    }
+    return shown;
+}
+
 QString Utils::getTrackNumber(const QString &text)
 {
-    const QString first = text.section(u'/', 0, 0);
+    // Control characters stored with a number are noise around it.
+    QString first = text.section(u'/', 0, 0);
+    for (QChar &c : first)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
     const int value = leadingInteger(first);
     if (value <= 9)
         return QStringLiteral("0") + QString::number(value);

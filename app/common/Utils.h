@@ -22,6 +22,10 @@ public:
     static QString getTrackNumber(const QString &text);
     // The last component of an already decoded path; "" for a path ending in "/".
     static QString getFileNameFromPath(const QString &path);
+    // The text as a row or a line of output may show it: control characters
+    // (a line break in a tag or a file name) as their visible pictures
+    // ("␊"), so that the text stays on one line and tells names apart.
+    static QString printable(const QString &text);
 
     // Opens a new mail in the user's mail program. The first argument is unused.
     static void sendEmailWithMail(const QString &mail, const QString &address,

@@ -45,6 +45,12 @@ private slots:
         QCOMPARE(info->album, QStringLiteral("Album"));
         QCOMPARE(info->trackNumber, QStringLiteral("3/12"));
         QCOMPARE(info->modifiedMs, QFileInfo(tagged).lastModified().toMSecsSinceEpoch());
+        // A line break stored in a tag does not reach the window's rows.
+        const auto broken = AudioFileInfo::read(mp3(QStringLiteral("b.mp3"), {"Two\nLines", "Ar\ttist", "Album", "12\n13"}));
+        QVERIFY(broken);
+        QCOMPARE(broken->name, QStringLiteral("Two Lines"));
+        QCOMPARE(broken->artist, QStringLiteral("Ar tist"));
+        QCOMPARE(broken->trackNumber, QStringLiteral("12 13"));
 
         // Without a title the file's name stands in, as a library shows it.
         const auto untitled = AudioFileInfo::read(mp3(QStringLiteral("No Title.v2.mp3"), {}));

@@ -78,7 +78,7 @@ private slots:
     {
         // The stored text and what the reader makes of it.
         const std::pair<QString, QString> cases[] = {
-            {"10/10", "10"}, {"0", "00"}, {"ABC", "00"}, {"112", "112"}, {"-3", "0-3"},
+            {"10/10", "10"}, {"0", "00"}, {"ABC", "00"}, {"112", "112"}, {"-3", "0-3"}, {"12\n13", "12 13"},
         };
         // ID3v2 and Vorbis comments keep any text; both readers must agree.
         for (const auto &[stored, expected] : cases) {

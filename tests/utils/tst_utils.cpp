@@ -39,8 +39,11 @@ private slots:
     {
         for (const auto &[text, expected] : Cases{{"7/10", "07"}, {"AB", "00"}, {"A3", "00"}, {" 3", "03"},
                                                   {"-3", "0-3"}, {"12 /14", "12 "}, {"12a", "12a"},
-                                                  {"99999999999999999999", "99999999999999999999"}})
+                                                  {"99999999999999999999", "99999999999999999999"},
+                                                  {"12\n13", "12 13"}, {"12\t", "12 "}})
             QCOMPARE(Utils::getTrackNumber(text), expected);
+        // Shown on one line, with names told apart.
+        QCOMPARE(Utils::printable(QStringLiteral("a\nb\tc\x7f\u0085d é")), QStringLiteral("a\u240Ab\u2409c\u2421\uFFFDd é"));
         // Paths from file URLs are decoded already: the name is shown as is.
         for (const auto &[path, expected] : Cases{{"/music/100% Pure.mp3", "100% Pure.mp3"},
                                                   {"/music/A%20B.mp3", "A%20B.mp3"},

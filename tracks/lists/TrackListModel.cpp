@@ -323,7 +323,7 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
     }
     switch (column) {
     case 0:
-        return Utils::getFileNameFromPath(path);
+        return Utils::printable(Utils::getFileNameFromPath(path));
     case 1:
         if (m_action == DateAdded)
             return ID3Parser::getAudioFileTrackNumber(url);
