@@ -210,6 +210,41 @@ private slots:
         for (int i = 0; i < byName.size(); ++i)
             QCOMPARE(ModificationFixture::modified(byName[i]), (FileTime{i == 2 ? -1 : base + i, 0}));
     }
+
+    // At the tool's default size every date shows in full, two-digit days
+    // and the preview beside the current date included; names give way.
+    void datesShowInFull()
+    {
+        ModificationFixture f;
+        const QList<QUrl> files = f.makeFiles(2, QStringLiteral("A rather long name for a track of an album"));
+        const QDateTime wide(QDate(2026, 12, 15), QTime(17, 47, 37));
+        for (const QUrl &file : files)
+            QVERIFY(FileDates::setModificationDate(file.toLocalFile(), FileTime::fromDateTime(wide)));
+        for (int action : {0, 1, 2}) {
+            f.choose(action);
+            f.drop(action, files);
+            if (action == 0) {
+                f.tool->findChild<QDateEdit *>(QStringLiteral("datePicker1"))->setDate(QDate(2026, 12, 28));
+            }
+            QTableView *table = f.tool->trackTable(action);
+            QTRY_VERIFY(table->isVisible());
+            QStyleOptionViewItem option;
+            option.initFrom(table);
+            for (int column : {1, 2}) {
+                for (int row = 0; row < files.size(); ++row) {
+                    const QModelIndex index = table->model()->index(row, column);
+                    if (!index.data().canConvert<QDateTime>() || index.data().toString().isEmpty())
+                        continue;
+                    const int needed = table->itemDelegateForColumn(column)->sizeHint(option, index).width();
+                    QVERIFY2(table->columnWidth(column) >= needed,
+                             qPrintable(QStringLiteral("action %1 column %2: %3 < %4").arg(action).arg(column)
+                                            .arg(table->columnWidth(column)).arg(needed)));
+                }
+            }
+            QVERIFY(table->columnWidth(0) < table->fontMetrics().horizontalAdvance(files.first().fileName()));
+            f.click("backButton");
+        }
+    }
 };
 
 QTEST_MAIN(ModificationToolTest)

@@ -12,6 +12,7 @@
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/HandOver.h"
 #include "tracks/runs/StopFlag.h"
@@ -70,7 +71,7 @@ void DateAddedViewController::awakeFromNib()
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(2, QHeaderView::Interactive);
     header->setStretchLastSection(false);
-    header->resizeSection(2, 230);
+    header->resizeSection(2, SimpleTextCell::dateColumnWidth(QFontMetrics(ui->pane->tableView()->font())));
 
     // The choices carry their meaning in a tag of their own (track number
     // nonzero, file name 0; first to last 0, last to first 1).

@@ -15,6 +15,7 @@
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
+#include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListPane.h"
 
@@ -176,10 +177,17 @@ void ModificationViewController::setUpTrackList(int action)
     static const char *const suffixes[] = {"SMD", "CCD", "TN"};
     TrackListPane *list = pane(action);
     list->setUp(action, this, QLatin1String(suffixes[action]));
-    QHeaderView *header = list->tableView()->horizontalHeader();
-    // The album order list's second column holds a short track number.
-    header->setSectionResizeMode(1, action == TN ? QHeaderView::ResizeToContents : QHeaderView::Interactive);
-    header->resizeSection(1, action == TN ? 150 : 300);
+    QTableView *table = list->tableView();
+    QHeaderView *header = table->horizontalHeader();
+    // Dates keep their full width; the names give way first.
+    const QFontMetrics metrics(table->font());
+    header->setSectionResizeMode(1, QHeaderView::Interactive);
+    header->resizeSection(1, action == TN ? SimpleTextCell::dateColumnWidth(metrics)
+                                          : DatePreviewCell::columnWidth(metrics));
+    if (action != TN) {
+        header->setStretchLastSection(false);
+        header->resizeSection(2, SimpleTextCell::dateColumnWidth(metrics));
+    }
 }
 
 void ModificationViewController::styleButtons()

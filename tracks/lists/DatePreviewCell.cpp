@@ -22,6 +22,18 @@ DatePreviewCell::Layout DatePreviewCell::layout(const QRect &cell)
     return l;
 }
 
+QSize DatePreviewCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const int title = option.fontMetrics.horizontalAdvance(text(index.data(Qt::DisplayRole)));
+    const int preview = option.fontMetrics.horizontalAdvance(text(index.data(TrackListModel::PreviewRole)));
+    return {2 * std::max(title, preview) + arrowWidth + 2 * margin + 2, rowHeight};
+}
+
+int DatePreviewCell::columnWidth(const QFontMetrics &metrics)
+{
+    return 2 * widestDate(metrics) + arrowWidth + 2 * margin + 2;
+}
+
 void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const bool selected = isSelected(option);

@@ -11,6 +11,10 @@ public:
     using SimpleTextCell::SimpleTextCell;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // Room for both dates, each in its half beside the arrow.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // The width a column of these cells needs for any date in this font.
+    static int columnWidth(const QFontMetrics &metrics);
 
     // Where title, arrow and preview sit inside a cell.
     struct Layout

@@ -60,6 +60,21 @@ void SimpleTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option
     paintSeparator(painter, option.rect);
 }
 
+int SimpleTextCell::widestDate(const QFontMetrics &metrics)
+{
+    // Every month, late in the day and the month: the widest of each part.
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+        widest = std::max(widest, metrics.horizontalAdvance(
+                                      trackListDateText(QDateTime(QDate(2028, month, 28), QTime(23, 58, 58)))));
+    return widest;
+}
+
+int SimpleTextCell::dateColumnWidth(const QFontMetrics &metrics)
+{
+    return widestDate(metrics) + 2 * margin + 2;
+}
+
 QSize SimpleTextCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     // Only the width is measured; every row is the same height.

@@ -27,6 +27,11 @@ public:
     // The text a cell shows for a model value (dates in the user's locale).
     static QString text(const QVariant &value);
 
+    // The widest date a row shows in this font, and the width a column of
+    // dates needs: dates are never cut short at the lists' default widths.
+    static int widestDate(const QFontMetrics &metrics);
+    static int dateColumnWidth(const QFontMetrics &metrics);
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
