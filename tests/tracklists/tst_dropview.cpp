@@ -5,11 +5,14 @@
 #include "tracks/lists/DropView.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -76,6 +79,28 @@ private slots:
         view.cleanTable(&table);
         QCOMPARE(table.model()->rowCount(), 0);
         QVERIFY(!view.checkDuplicate(file("z.mp3")));
+    }
+
+    // A folder stands for the audio files below it, in path order; other
+    // files in it (covers, notes) are not listed.
+    void folderDropListsItsAudioFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Album/CD 2")));
+        for (const char *name : {"Album/02 b.mp3", "Album/01 a.FLAC", "Album/CD 2/01 c.m4a", "Album/cover.jpg",
+                                 "Album/notes.txt", "Album/CD 2/.hidden.ogg"}) {
+            QFile f(dir.filePath(QString::fromUtf8(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        OwnedList list(0);
+        const QUrl loose = QUrl::fromLocalFile(dir.filePath(QStringLiteral("loose.mp3")));
+        QVERIFY(drop(list.view, {loose, QUrl::fromLocalFile(dir.filePath(QStringLiteral("Album")))}));
+        QList<QUrl> expected{loose};
+        for (const char *name : {"Album/01 a.FLAC", "Album/02 b.mp3", "Album/CD 2/.hidden.ogg", "Album/CD 2/01 c.m4a"})
+            expected << QUrl::fromLocalFile(dir.filePath(QString::fromUtf8(name)));
+        QCOMPARE(list.view.files(), expected);
+        QCOMPARE(list.calls, QList<QList<QUrl>>{expected});
     }
 
     void trackListsKeepOneRowPerFile()

@@ -3,6 +3,7 @@
 #include "app/common/Utils.h"
 #include "style/FadeVeil.h"
 #include "style/Motion.h"
+#include "tracks/files/FolderFiles.h"
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/RatingCell.h"
@@ -170,6 +171,8 @@ bool DropView::takeDrop(const QMimeData *mime)
         for (const QUrl &url : urls)
             if (url.isLocalFile() && !url.toLocalFile().contains(QChar(0)))
                 dropped.append(url);
+        // A folder stands for the audio files it holds.
+        dropped = FolderFiles::expanded(dropped);
     }
     addFilesToArray(dropped);
     if (!dropped.isEmpty() && m_delegate)
