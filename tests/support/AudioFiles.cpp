@@ -25,6 +25,16 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return written && file.error() == QFileDevice::NoError;
 }
 
+// Saving an MP3 the default way copies fields between its ID3v1 and ID3v2
+// tags, and copying a track number of value 0 ("0", "A") deletes it.
+bool saveTags(TagLib::FileRef &ref)
+{
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(ref.file()))
+        return mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+                          TagLib::File::DoNotDuplicate);
+    return ref.file()->save();
+}
+
 bool writeAndTag(const QString &path, const QByteArray &bytes, const AudioTags &tags)
 {
     return writeBytes(path, bytes) && AudioFiles::writeTags(path, tags);
@@ -104,6 +114,19 @@ bool AudioFiles::writeNonAudio(const QString &path, const QByteArray &content)
     return writeBytes(path, content);
 }
 
+bool AudioFiles::writeDisc(const QString &path, const QString &disc)
+{
+    TagLib::FileRef ref(QFile::encodeName(path).constData(), false);
+    if (ref.isNull() || !ref.file()->isValid())
+        return false;
+    TagLib::PropertyMap properties = ref.file()->properties();
+    if (disc.isEmpty())
+        properties.erase("DISCNUMBER");
+    else
+        properties.replace("DISCNUMBER", TagLib::StringList(toTagLib(disc)));
+    return ref.file()->setProperties(properties).isEmpty() && saveTags(ref);
+}
+
 bool AudioFiles::writeTags(const QString &path, const AudioTags &tags)
 {
     TagLib::FileRef ref(QFile::encodeName(path).constData(), false);
@@ -126,10 +149,5 @@ bool AudioFiles::writeTags(const QString &path, const AudioTags &tags)
     for (const char *key : {"TITLE", "ARTIST", "ALBUM", "TRACKNUMBER"})
         if (refused.contains(key))
             return false;
-    // Saving an MP3 the default way copies fields between its ID3v1 and ID3v2
-    // tags, and copying a track number of value 0 ("0", "A") deletes it.
-    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(ref.file()))
-        return mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4,
-                          TagLib::File::DoNotDuplicate);
-    return ref.file()->save();
+    return saveTags(ref);
 }

@@ -45,6 +45,9 @@ bool writeM4a(const QString &path, const AudioTags &tags);
 // A file that is not audio whatever its name says.
 bool writeNonAudio(const QString &path, const QByteArray &content = "This is plain text, not sound.\n");
 
+// Stores a disc number ("2", "2/2"; empty removes it) into an existing audio file.
+bool writeDisc(const QString &path, const QString &disc);
+
 // Stores the tags into an existing audio file.
 bool writeTags(const QString &path, const AudioTags &tags);
 } // namespace AudioFiles

@@ -44,6 +44,24 @@ private slots:
                  QStringList({"one.m4a", "two.ogg", "ten.flac", "hundred.mp3", "eleven.wav", "untagged.mp3", "notes.mp3"}));
     }
 
+    // Two discs run one after the other: disc first, then track. Files
+    // without a disc number are on disc 1.
+    void byDiscThenTrackNumber()
+    {
+        const auto onDisc = [this](const QString &name, const QString &track, const QString &disc) {
+            const QString path = dir.filePath(name);
+            if (!AudioFiles::write(path, {{}, {}, {}, track}) || !AudioFiles::writeDisc(path, disc))
+                qFatal("cannot write %s", qPrintable(path));
+            return QUrl::fromLocalFile(path);
+        };
+        const QList<QUrl> files = {
+            onDisc("d2t1.mp3", "1", "2/2"), onDisc("d1t2.flac", "2", "1/2"), onDisc("d2t2.m4a", "2", "2"),
+            onDisc("d1t1.ogg", "1", "1"),   onDisc("plain3.mp3", "3", ""),   onDisc("d2none.mp3", "", "2"),
+        };
+        QCOMPARE(names(AlbumOrder::sorted(files, Key::TrackNumber)),
+                 QStringList({"d1t1.ogg", "d1t2.flac", "plain3.mp3", "d2t1.mp3", "d2t2.m4a", "d2none.mp3"}));
+    }
+
     void byFileName()
     {
         // The name on disk, escapes and all: a blank sorts before "%20". Capitals

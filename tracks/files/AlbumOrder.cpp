@@ -42,8 +42,11 @@ QString AlbumOrder::key(const QUrl &url, Key key)
 {
     if (key == Key::FileName)
         return Utils::getFileNameFromPath(url.path(QUrl::FullyDecoded));
-    const QString number = ID3Parser::getAudioFileTrackNumber(url);
-    return number == u"-" ? QStringLiteral("MAX") : number;
+    // Disc first: a two-disc album runs through disc 1, then disc 2. Files
+    // without a disc number are on disc 1, so a single disc keeps its order.
+    const ID3Parser::AlbumPlace place = ID3Parser::getAlbumPlace(url);
+    const QString track = place.track == u"-" ? QStringLiteral("MAX") : place.track;
+    return QStringLiteral("%1|").arg(place.disc, 10, 10, QLatin1Char('0')) + track;
 }
 
 int AlbumOrder::compareKeys(const QString &a, const QString &b)

@@ -4,13 +4,14 @@
 #include <QString>
 #include <QUrl>
 
-// The order in which an album's files run: by track-number text (files
-// without one last) or by file name.
+// The order in which an album's files run: by disc and track-number text
+// (files without a track number last on their disc, files without a disc
+// number on disc 1) or by file name.
 namespace AlbumOrder {
 enum class Key { FileName, TrackNumber };
 
-// The sort key of one file: the track-number text with "-" as "MAX", or the
-// file name.
+// The sort key of one file: the disc number, then the track-number text
+// with "-" as "MAX"; or the file name.
 QString key(const QUrl &url, Key key);
 // <0, 0, >0: plain comparison by character code, canonically equivalent
 // texts equal.

@@ -274,38 +274,48 @@ bool wantsAudioProperties(const QString &suffix)
 }
 } // namespace
 
-QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
+ID3Parser::AlbumPlace ID3Parser::getAlbumPlace(const QUrl &url)
 {
+    AlbumPlace none{noNumber, 1};
     if (!url.isLocalFile())
-        return noNumber;
+        return none;
     const QString path = url.toLocalFile();
     QByteArray name = FileDates::systemName(path);
     if (name.isEmpty())
-        return noNumber;
+        return none;
     // Non-blocking, so that a FIFO does not wait for a writer; then only
     // regular files go on (a folder opens but reads nothing).
     const FileDescriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat info = {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return noNumber;
+        return none;
 
     CachedFileStream stream(file.fd, std::move(name), long(info.st_size));
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (openedAsMpeg(suffix) && !mpegAudioNearStart(stream))
-        return noNumber;
+        return none;
     stream.seek(0);
     const TagLib::FileRef ref(&stream, wantsAudioProperties(suffix));
     if (ref.isNull() || !ref.file()->isValid() || !holdsAudio(ref.file()))
-        return noNumber;
+        return none;
+    // Every format's own map names its disc number DISCNUMBER ("2/2").
+    const TagLib::PropertyMap properties = ref.file()->properties();
+    const auto disc = properties.find("DISCNUMBER");
+    if (disc != properties.end() && !disc->second.isEmpty())
+        none.disc = std::max(1, QString::fromStdString(disc->second.front().to8Bit(true)).section(u'/', 0, 0).trimmed().toInt());
     TagLib::String stored = storedTrackNumber(ref.file());
     if (stored.isEmpty()) {
         // The file's own map keeps the stored text ("7/12") for every format;
         // the generic tag's map would give the number alone.
-        const TagLib::PropertyMap properties = ref.file()->properties();
         const auto entry = properties.find("TRACKNUMBER");
         if (entry == properties.end() || entry->second.isEmpty())
-            return noNumber;
+            return none;
         stored = entry->second.front();
     }
-    return Utils::getTrackNumber(QString::fromStdString(stored.to8Bit(true)));
+    return {Utils::getTrackNumber(QString::fromStdString(stored.to8Bit(true))), none.disc};
+}
+
+QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
+{
+    return getAlbumPlace(url).track;
 }

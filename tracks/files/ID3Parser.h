@@ -3,7 +3,7 @@
 #include <QString>
 #include <QUrl>
 
-// Reads the track number stored in an audio file's tags.
+// Reads the track and disc numbers stored in an audio file's tags.
 class ID3Parser
 {
 public:
@@ -11,4 +11,13 @@ public:
     // The normalised track-number text ("07", "12"), or "-" when the file has
     // none or cannot be read as audio.
     static QString getAudioFileTrackNumber(const QUrl &url);
+
+    // Where a file stands in its album: the track-number text as above and
+    // the disc number (1 when the file names none), read in one go.
+    struct AlbumPlace
+    {
+        QString track;
+        int disc = 1;
+    };
+    static AlbumPlace getAlbumPlace(const QUrl &url);
 };
