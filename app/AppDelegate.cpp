@@ -413,7 +413,9 @@ void AppDelegate::discardToolsOtherThan(QWidget *keep)
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    if (m_window && !m_window->isVisible()) {
+    // Hidden, minimised or behind other windows: back to the front, restored.
+    if (m_window) {
+        m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         m_window->show();
         m_window->raise();
         m_window->activateWindow();

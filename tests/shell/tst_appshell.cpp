@@ -138,6 +138,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(delegate->window()->isVisible(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         QCOMPARE(second.exitCode(), 0);
+
+        // Minimised: a second copy restores it.
+        delegate->window()->showMinimized();
+        QTRY_VERIFY(delegate->window()->isMinimized());
+        QProcess third;
+        third.start(QCoreApplication::applicationDirPath() + "/melvora");
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate->window()->isMinimized() && delegate->window()->isVisible(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(third.state(), QProcess::NotRunning, 10000);
     }
 };
 
