@@ -58,13 +58,15 @@ UrlRequest UpdateWindowController::versionRequest(const QString &baseUrl)
     return request;
 }
 
-bool UpdateWindowController::offersNewVersion(const UrlResponse &response, const QByteArray &data,
-                                              const QString &error, const QString &ownVersion)
+UpdateWindowController::Verdict UpdateWindowController::verdictOf(const UrlResponse &response, const QByteArray &data,
+                                                                  const QString &error, const QString &ownVersion)
 {
     if (!error.isEmpty() || data.isEmpty() || response.statusCode >= 400)
-        return false;
+        return Verdict::Unknown;
     const QString answer = QString::fromUtf8(data).trimmed();
-    return !answer.isEmpty() && answer != ownVersion;
+    if (answer.isEmpty())
+        return Verdict::Unknown;
+    return answer != ownVersion ? Verdict::NewVersion : Verdict::Latest;
 }
 
 void UpdateWindowController::showWindow()
@@ -89,20 +91,21 @@ void UpdateWindowController::showWindow()
                                   const QString &error) {
             if (error.isEmpty() && !data.isEmpty() && response.statusCode < 400)
                 systemLog(QStringLiteral("res:") + QString::fromUtf8(data));
-            const bool newVersion = offersNewVersion(response, data, error, ownVersion);
+            const Verdict verdict = verdictOf(response, data, error, ownVersion);
             // Only the verdict crosses to the main thread.
             QMetaObject::invokeMethod(
                 qApp,
-                [self, check, newVersion] {
+                [self, check, verdict] {
                     if (self)
-                        self->showResult(check, newVersion);
+                        self->showResult(check, verdict);
                 },
                 Qt::QueuedConnection);
         });
 }
 
-void UpdateWindowController::showResult(quint64 check, bool newVersion)
+void UpdateWindowController::showResult(quint64 check, Verdict verdict)
 {
+    const bool newVersion = verdict == Verdict::NewVersion;
     // A newer check replaced this one, or the user closed the window.
     if (check != m_check || !isVisible())
         return;
@@ -126,7 +129,9 @@ void UpdateWindowController::showResult(quint64 check, bool newVersion)
         box->setEscapeButton(no);
         order = {yes, no};
     } else {
-        box->setText(tr("You are using the latest version!"));
+        // Without an answer nothing is known: saying "latest" would be a guess.
+        box->setText(verdict == Verdict::Latest ? tr("You are using the latest version!")
+                                                : tr("The check for a new version could not be made. Please try again later."));
         order = {box->addButton(QMessageBox::Ok)};
     }
     m_alert = box;

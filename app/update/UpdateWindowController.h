@@ -38,11 +38,12 @@ public:
 
     // The version question: POST base + "api/version.php" with the fixed form.
     static UrlRequest versionRequest(const QString &baseUrl);
-    // Whether an answer offers another version than ours. No answer, an
-    // error, an HTTP error status or a blank body is no offer; otherwise the
-    // body, trimmed of white space, is compared whole with our version.
-    static bool offersNewVersion(const UrlResponse &response, const QByteArray &data,
-                                 const QString &error, const QString &ownVersion);
+    // What an answer says: a new version, this version, or nothing (no
+    // answer, an error status, an empty or cut-off answer). The body, trimmed
+    // of white space, is compared whole with our version.
+    enum class Verdict { NewVersion, Latest, Unknown };
+    static Verdict verdictOf(const UrlResponse &response, const QByteArray &data, const QString &error,
+                             const QString &ownVersion);
 
     static constexpr int firstButtonReturn = 1000;
     static constexpr int secondButtonReturn = 1001;
@@ -59,7 +60,7 @@ protected:
 
 private:
     void awakeFromNib();
-    void showResult(quint64 check, bool newVersion);
+    void showResult(quint64 check, Verdict verdict);
     void dropPendingCheck();
     void dismissAlert();
 

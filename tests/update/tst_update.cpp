@@ -18,6 +18,7 @@
 namespace {
 const QString newVersionText = QStringLiteral("There is a new version available.  Would you like to upgrade now?");
 const QString latestText = QStringLiteral("You are using the latest version!");
+const QString unknownText = QStringLiteral("The check for a new version could not be made. Please try again later.");
 } // namespace
 
 class TestUpdate : public QObject
@@ -34,25 +35,28 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("newVersion");
+        QTest::addColumn<bool>("answered");
         QTest::addColumn<QString>("button"); // empty: Escape
         const QByteArray own = Utils::getVersionNumber().toUtf8();
-        QTest::newRow("equal") << 200 << own << false << "OK";
-        QTest::newRow("different, Yes") << 200 << QByteArray("9.9.9") << true << "Yes";
-        QTest::newRow("different, No") << 200 << QByteArray("9.9.9") << true << "No";
-        QTest::newRow("different, Escape") << 200 << QByteArray("9.9.9") << true << "";
-        QTest::newRow("trailing line break") << 200 << own + "\n" << false << "OK";
-        QTest::newRow("white space both ends") << 200 << " \t" + own + "\r\n" << false << "";
-        QTest::newRow("404 with a body") << 404 << QByteArray("<h1>Not Found</h1>") << false << "OK";
-        QTest::newRow("blank") << 200 << QByteArray("\n") << false << "OK";
+        QTest::newRow("equal") << 200 << own << false << true << "OK";
+        QTest::newRow("different, Yes") << 200 << QByteArray("9.9.9") << true << true << "Yes";
+        QTest::newRow("different, No") << 200 << QByteArray("9.9.9") << true << true << "No";
+        QTest::newRow("different, Escape") << 200 << QByteArray("9.9.9") << true << true << "";
+        QTest::newRow("trailing line break") << 200 << own + "\n" << false << true << "OK";
+        QTest::newRow("white space both ends") << 200 << " \t" + own + "\r\n" << false << true << "";
+        // No usable answer: the user is told the check could not be made.
+        QTest::newRow("404 with a body") << 404 << QByteArray("<h1>Not Found</h1>") << false << false << "OK";
+        QTest::newRow("blank") << 200 << QByteArray("\n") << false << false << "OK";
         // At most 64 KiB is read; a longer answer is cut off, which is no answer.
-        QTest::newRow("64 KiB") << 200 << QByteArray(64 * 1024, 'v') << true << "No";
-        QTest::newRow("64 KiB and one byte") << 200 << QByteArray(64 * 1024 + 1, 'v') << false << "OK";
+        QTest::newRow("64 KiB") << 200 << QByteArray(64 * 1024, 'v') << true << true << "No";
+        QTest::newRow("64 KiB and one byte") << 200 << QByteArray(64 * 1024 + 1, 'v') << false << false << "OK";
     }
     void answers()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(bool, newVersion);
+        QFETCH(bool, answered);
         QFETCH(QString, button);
         HttpTestServer server;
         server.status = status;
@@ -64,7 +68,7 @@ private slots:
         QMessageBox *box = controller.alert();
         QVERIFY(box->isVisible() && box->parentWidget() == &controller);
         QCOMPARE(box->windowModality(), Qt::WindowModal);
-        QCOMPARE(box->text(), newVersion ? newVersionText : latestText);
+        QCOMPARE(box->text(), newVersion ? newVersionText : answered ? latestText : unknownText);
         QCOMPARE(box->buttons().size(), newVersion ? 2 : 1);
 
         QCOMPARE(server.requests.size(), 1);
@@ -85,7 +89,7 @@ private slots:
         QCOMPARE(catcher.opened, button == "Yes" ? QList<QUrl>{QUrl(Endpoints::productPage())} : QList<QUrl>{});
     }
 
-    void noServerOrHungServiceMeansUpToDate()
+    void noServerOrHungServiceIsSaidSo()
     {
         HttpTestServer hung;
         hung.answer = false;
@@ -95,8 +99,12 @@ private slots:
             controller.setRequestTimeout(300);
             controller.showWindow();
             QTRY_VERIFY(controller.alert());
-            QCOMPARE(controller.alert()->text(), latestText);
+            QCOMPARE(controller.alert()->text(), unknownText);
         }
+        // The address can be set from outside for a test or a staging service.
+        qputenv("MELVORA_SERVICE_URL", "http://127.0.0.1:1/");
+        QCOMPARE(Endpoints::serviceBaseUrl(), QStringLiteral("http://127.0.0.1:1/"));
+        qunsetenv("MELVORA_SERVICE_URL");
     }
 
     // The same window checks again: a check under way is replaced by the new
