@@ -8,6 +8,7 @@
 #include "app/update/AboutWindowController.h"
 #include "app/update/UpdateWindowController.h"
 #include "style/Arrow.h"
+#include "style/CannotOpen.h"
 #include "style/Motion.h"
 #include "style/OpacityEffect.h"
 #include "style/Palette.h"
@@ -439,14 +440,12 @@ void AppDelegate::showAbout()
 
 void AppDelegate::requestFeature()
 {
-    Utils::sendEmailWithMail(QStringLiteral("Your email address"), Endpoints::supportAddress(),
-                             QStringLiteral("Feature Request"), QString());
+    mailOrTell(m_window.get(), Endpoints::supportAddress(), QStringLiteral("Feature Request"));
 }
 
 void AppDelegate::requestSupport()
 {
-    Utils::sendEmailWithMail(QStringLiteral("Your email address"), Endpoints::supportAddress(),
-                             QStringLiteral("Support"), QString());
+    mailOrTell(m_window.get(), Endpoints::supportAddress(), QStringLiteral("Support"));
 }
 
 void AppDelegate::showOrHideiTunesAlert(bool show)

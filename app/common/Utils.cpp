@@ -83,17 +83,16 @@ QString Utils::mailUrlText(const QString &address, const QString &subject, const
     return text;
 }
 
-void Utils::sendEmailWithMail(const QString &, const QString &address, const QString &subject,
+bool Utils::sendEmailWithMail(const QString &, const QString &address, const QString &subject,
                               const QString &body)
 {
-    jumpToURL(mailUrlText(address, subject, body));
+    return jumpToURL(mailUrlText(address, subject, body));
 }
 
-void Utils::jumpToURL(const QString &url)
+bool Utils::jumpToURL(const QString &url)
 {
     const QUrl target(url, QUrl::StrictMode);
-    if (target.isValid() && !target.isEmpty())
-        QDesktopServices::openUrl(target);
+    return target.isValid() && !target.isEmpty() && QDesktopServices::openUrl(target);
 }
 
 QString Utils::getVersionNumber()

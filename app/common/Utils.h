@@ -28,10 +28,10 @@ public:
     static QString printable(const QString &text);
 
     // Opens a new mail in the user's mail program. The first argument is unused.
-    static void sendEmailWithMail(const QString &mail, const QString &address,
+    static bool sendEmailWithMail(const QString &mail, const QString &address,
                                   const QString &subject, const QString &body);
     static QString mailUrlText(const QString &address, const QString &subject, const QString &body);
-    static void jumpToURL(const QString &url);
+    static bool jumpToURL(const QString &url);
 
     static QString getVersionNumber();
 };

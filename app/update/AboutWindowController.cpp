@@ -4,6 +4,7 @@
 #include "app/common/Endpoints.h"
 #include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
+#include "style/CannotOpen.h"
 #include "style/SmallWindow.h"
 
 #include <QScreen>
@@ -52,8 +53,10 @@ void AboutWindowController::showWindow()
 
 void AboutWindowController::supportJump()
 {
-    Utils::sendEmailWithMail(QStringLiteral("Your email address"), Endpoints::supportAddress(),
-                             QStringLiteral("Support"), QString());
+    mailOrTell(this, Endpoints::supportAddress(), QStringLiteral("Support"));
 }
 
-void AboutWindowController::siteJump() { Utils::jumpToURL(Endpoints::productPage()); }
+void AboutWindowController::siteJump()
+{
+    browseOrTell(this, Endpoints::productPage());
+}

@@ -5,6 +5,7 @@
 #include "app/common/SystemLog.h"
 #include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
+#include "style/CannotOpen.h"
 #include "style/Palette.h"
 #include "style/SmallWindow.h"
 
@@ -150,7 +151,7 @@ void UpdateWindowController::alertDidEnd(QMessageBox *alert, int returnCode)
     const bool offered = alert == m_alert ? m_alertOffersUpgrade : false;
     m_alert = nullptr;
     if (returnCode == firstButtonReturn && offered)
-        Utils::jumpToURL(Endpoints::productPage());
+        browseOrTell(nullptr, Endpoints::productPage()); // this window closes now
     close();
 }
 

@@ -10,6 +10,7 @@
 #include "tests/update/HttpTestServer.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -155,6 +156,25 @@ private slots:
         QCOMPARE(catcher.opened.first().toString(QUrl::FullyEncoded),
                  QStringLiteral("mailto:%1?Subject=Support&body=").arg(Endpoints::supportAddress()));
         QCOMPARE(catcher.opened.last(), QUrl(Endpoints::productPage()));
+        QVERIFY(!about.findChild<QMessageBox *>(QStringLiteral("cannotOpenAlert")));
+
+        // Without a mail program or browser the user gets the address to copy.
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        support->click();
+        auto *alert = about.findChild<QMessageBox *>(QStringLiteral("cannotOpenAlert"));
+        QVERIFY(alert && alert->isVisible());
+        QVERIFY(alert->informativeText().contains(Endpoints::supportAddress()));
+        QVERIFY(alert->informativeText().contains(QStringLiteral("Support")));
+        QVERIFY(alert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        alert->close();
+        QTRY_VERIFY(!about.findChild<QMessageBox *>(QStringLiteral("cannotOpenAlert")));
+        site->click();
+        QTRY_VERIFY(about.findChild<QMessageBox *>(QStringLiteral("cannotOpenAlert")));
+        QVERIFY(about.findChild<QMessageBox *>(QStringLiteral("cannotOpenAlert"))->informativeText()
+                    .contains(Endpoints::productPage()));
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     }
 };
 
