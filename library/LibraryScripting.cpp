@@ -103,7 +103,7 @@ QList<QVariantMap> LibraryScripting::AllTracks()
 
 qlonglong LibraryScripting::TrackOfFile(const QString &file, qlonglong &dateAdded)
 {
-    const qint64 id = m_library->store()->idForLocation(MusicLibrary::locationFor(QUrl(file)));
+    const qint64 id = m_library->trackIdOf(QUrl(file));
     const TrackRecord *record = id ? m_library->store()->track(id) : nullptr;
     dateAdded = record ? record->dateAdded : 0;
     return record ? id : 0;

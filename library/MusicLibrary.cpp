@@ -51,7 +51,30 @@ QString MusicLibrary::locationFor(const QUrl &url)
     // A NUL would end the name early at the system call: another file.
     if (path.isEmpty() || path.contains(QChar(0)))
         return {};
+    // The file as the kernel reaches it: links and ".." resolved in the
+    // order the kernel takes them, so one file is one track however it is
+    // spelled. A file that is not there keeps its cleaned spelling.
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return QUrl::fromLocalFile(canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical)
+        .toString(QUrl::FullyEncoded);
+}
+
+QString MusicLibrary::cleanedLocationFor(const QUrl &url)
+{
+    const QString path = url.toLocalFile();
+    if (!url.isLocalFile() || path.isEmpty() || path.contains(QChar(0)))
+        return {};
     return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
+}
+
+qint64 MusicLibrary::trackIdOf(const QUrl &url) const
+{
+    if (const qint64 id = m_store->idForLocation(locationFor(url)))
+        return id;
+    // A library made before locations were resolved may hold the file under
+    // the spelling it was added with.
+    return m_store->idForLocation(cleanedLocationFor(url));
 }
 
 qint64 MusicLibrary::addFile(const QUrl &url)
@@ -59,7 +82,7 @@ qint64 MusicLibrary::addFile(const QUrl &url)
     const QString location = locationFor(url);
     if (location.isEmpty())
         return 0;
-    if (const qint64 existing = m_store->idForLocation(location))
+    if (const qint64 existing = trackIdOf(url))
         return existing;
     const auto info = AudioFileInfo::read(QUrl(location).toLocalFile());
     if (!info)

@@ -30,6 +30,8 @@ public:
     // The track of the file, entered with date added = now when it is new.
     // 0 when the URL is not a local, readable audio file.
     qint64 addFile(const QUrl &url);
+    // The track of a file (0 when the library does not hold it), without adding it.
+    qint64 trackIdOf(const QUrl &url) const;
     // Adds files, and the audio files inside folders (recursively, in name
     // order). Returns how many tracks were new.
     int addPaths(const QList<QUrl> &urls);
@@ -62,6 +64,8 @@ public:
 
     // The location a file URL is stored under: absolute, cleaned, file URL.
     static QString locationFor(const QUrl &url);
+    // The location as earlier versions stored it: the path cleaned as text.
+    static QString cleanedLocationFor(const QUrl &url);
 
 signals:
     void revealed(const QModelIndex &windowIndex);

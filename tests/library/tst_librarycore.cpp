@@ -91,6 +91,31 @@ private slots:
         QVERIFY(error.contains(QLatin1String("newer")));
     }
 
+    // One file is one track however its name is spelled, and its tags are
+    // read from the file the kernel reaches ("link/.." is not "").
+    void oneFileOneTrack()
+    {
+        TrackStore store;
+        QVERIFY(store.open(m_dir.filePath(QStringLiteral("spell.sqlite"))));
+        MusicLibrary library(&store);
+        const QString real = mp3(QStringLiteral("spell/real/x.mp3"), {"Real", {}, {}, "1"});
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("spell/real")), m_dir.filePath(QStringLiteral("spell/link"))));
+        const qint64 id = library.addFile(QUrl::fromLocalFile(real));
+        QVERIFY(id > 0);
+        for (const char *spelling : {"spell/link/x.mp3", "spell/real/../real/x.mp3", "spell/./link/../link/x.mp3"})
+            QCOMPARE(library.addFile(QUrl::fromLocalFile(m_dir.filePath(QString::fromLatin1(spelling)))), id);
+
+        // "deep/lnk/../y.mp3": the kernel follows lnk to other/inner, then goes up to other.
+        mp3(QStringLiteral("spell/other/y.mp3"), {"Beside the link's target", {}, {}, "2"});
+        mp3(QStringLiteral("spell/deep/y.mp3"), {"Beside the link", {}, {}, "3"});
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("spell/other/inner")));
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("spell/other/inner")), m_dir.filePath(QStringLiteral("spell/deep/lnk"))));
+        const qint64 y = library.addFile(QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("spell/deep/lnk/../y.mp3"))));
+        QVERIFY(y > 0);
+        QCOMPARE(store.track(y)->name, QStringLiteral("Beside the link's target"));
+        QCOMPARE(store.tracks().size(), 2);
+    }
+
     void windowOrderDecidesSelectionOrder()
     {
         TrackStore store;
