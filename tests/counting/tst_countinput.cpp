@@ -198,28 +198,6 @@ private slots:
         QCOMPARE(tool->dropView()->tracks().at(2).plays, 2);
     }
 
-    void listRemovesSelectedRowsAndShowsTheHintWhenEmpty()
-    {
-        auto tool = shownTool<RatingViewController>();
-        for (int i = 0; i < 4; ++i)
-            tool->dropView()->addTrackToArray(listedTrack(i));
-        tool->fileDropped({}, tool->dropView());
-        QTRY_VERIFY(tool->tableView()->isVisible());
-        QTableView *table = tool->tableView();
-        table->selectionModel()->select(table->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table->selectionModel()->select(table->model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table->setFocus();
-        QTest::keyClick(table, Qt::Key_Delete);
-        const QList<TrackObject> left = tool->dropView()->tracks();
-        QCOMPARE(left.size(), 2);
-        QCOMPARE(left.at(0).name, QStringLiteral("Track 0"));
-        QCOMPARE(left.at(1).name, QStringLiteral("Track 2"));
-
-        table->selectAll();
-        QTest::mouseClick(tool->pane()->removeButton(), Qt::LeftButton);
-        QCOMPARE(tool->dropView()->count(), 0);
-        QTRY_VERIFY(!table->isVisible());
-    }
 };
 
 QTEST_MAIN(CountInputTest)

@@ -16,7 +16,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 
 #include <memory>
 
@@ -138,27 +137,6 @@ private slots:
         QCOMPARE(tool.dropView()->files(), files.mid(handed));
         for (qsizetype k = 0; k < files.size(); ++k)
             QCOMPARE(record(files.at(k)).contains("id"), k < handed);
-    }
-
-    // Quitting ends a run the way Stop does, without waiting out its pause
-    // and without leaving its worker behind.
-    void endingARunStopsItsWorkerAtOnce()
-    {
-        DateAddedViewController tool;
-        show(tool);
-        click(tool, "radioFirstToLast");
-        drop(tool, {file("q1.mp3", "1"), file("q2.mp3", "2")});
-        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("setButton")), Qt::LeftButton);
-        QPointer<BatchRun> running = tool.currentRun();
-        QVERIFY(running);
-        QSignalSpy bar(running, &BatchRun::barValueChanged);
-        QTRY_COMPARE_WITH_TIMEOUT(bar.size(), 2, 5000); // the second file waits for its second
-        delete running.data();
-        // Only the file in hand was handed over.
-        QVERIFY(record(tool.dropView()->files().at(0)).contains("id"));
-        QVERIFY(record(tool.dropView()->files().at(1)).isEmpty());
-        // The worker has returned; its thread goes back to the pool a moment later.
-        QTRY_COMPARE_WITH_TIMEOUT(QThreadPool::globalInstance()->activeThreadCount(), 0, 300);
     }
 
     void withoutLibraryNothingHappensAndTheListStays()

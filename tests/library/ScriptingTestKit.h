@@ -13,6 +13,8 @@
 #include <QDBusMessage>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QTest>
 #include <QObject>
 #include <QTemporaryDir>
 
@@ -75,6 +77,14 @@ inline qint64 ownerPid()
     message << service;
     const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toLongLong() : 0;
+}
+
+// Until the files' change times lie a clock step in the past: a change the
+// library makes to them now is told apart from the last one.
+inline void waitUntilChangeTimesAged(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        QTRY_VERIFY(QFileInfo(path).metadataChangeTime().msecsTo(QDateTime::currentDateTime()) > 100);
 }
 
 // A test object with a folder of real files to give the library.

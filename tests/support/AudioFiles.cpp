@@ -1,6 +1,5 @@
 #include "tests/support/AudioFiles.h"
 
-#include "tests/support/AudioStreams.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +7,12 @@
 #include <taglib/fileref.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
+
+// Outside any namespace, as the resource's initialiser is declared there.
+static void initStreams()
+{
+    Q_INIT_RESOURCE(streams);
+}
 
 namespace {
 TagLib::String toTagLib(const QString &text)
@@ -33,6 +38,15 @@ bool saveTags(TagLib::FileRef &ref)
         return mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4,
                           TagLib::File::DoNotDuplicate);
     return ref.file()->save();
+}
+
+// A short, silent, valid stream of the format, without tags: made once from
+// the format's own headers and frames and kept beside this file.
+QByteArray stream(const char *suffix)
+{
+    initStreams();
+    QFile file(QStringLiteral(":/streams/silence.") + QLatin1String(suffix));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool writeAndTag(const QString &path, const QByteArray &bytes, const AudioTags &tags)
@@ -81,32 +95,32 @@ bool AudioFiles::writeMp3(const QString &path, const AudioTags &tags)
 
 bool AudioFiles::writeFlac(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::flac(), tags);
+    return writeAndTag(path, stream("flac"), tags);
 }
 
 bool AudioFiles::writeOggVorbis(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::oggVorbis(), tags);
+    return writeAndTag(path, stream("ogg"), tags);
 }
 
 bool AudioFiles::writeOggOpus(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::oggOpus(), tags);
+    return writeAndTag(path, stream("opus"), tags);
 }
 
 bool AudioFiles::writeWav(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::wav(), tags);
+    return writeAndTag(path, stream("wav"), tags);
 }
 
 bool AudioFiles::writeAiff(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::aiff(), tags);
+    return writeAndTag(path, stream("aiff"), tags);
 }
 
 bool AudioFiles::writeM4a(const QString &path, const AudioTags &tags)
 {
-    return writeAndTag(path, AudioStreams::m4a(), tags);
+    return writeAndTag(path, stream("m4a"), tags);
 }
 
 bool AudioFiles::writeNonAudio(const QString &path, const QByteArray &content)

@@ -14,9 +14,9 @@ struct AudioTags
 };
 
 // Writes small, valid audio files without any network or encoder, then tags
-// them through TagLib. Each file holds a moment of silence built from the
-// format's own headers and frames, so a player or a tag reader takes it for
-// what its name says.
+// them through TagLib. Each file holds a moment of silence (streams/, made
+// once from each format's own headers and frames), so a player or a tag
+// reader takes it for what its name says.
 namespace AudioFiles {
 // Picks the format by the file's suffix (mp3, flac, ogg and oga for Vorbis,
 // opus, wav, aif, aiff, m4a; case-insensitive). False for an unknown suffix or when writing
