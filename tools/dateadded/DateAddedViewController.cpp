@@ -3,7 +3,7 @@
 
 #include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
-#include "style/OpacityEffect.h"
+#include "style/ChoiceGroup.h"
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
 #include "style/ToolHeader.h"
@@ -19,7 +19,6 @@
 
 #include <QButtonGroup>
 #include <QDateTime>
-#include <QGraphicsOpacityEffect>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QTableView>
@@ -73,28 +72,12 @@ void DateAddedViewController::awakeFromNib()
     header->setStretchLastSection(false);
     header->resizeSection(2, SimpleTextCell::dateColumnWidth(QFontMetrics(ui->pane->tableView()->font())));
 
-    // The choices carry their meaning in a tag of their own (track number
-    // nonzero, file name 0; first to last 0, last to first 1).
-    m_radio1 = new QButtonGroup(this);
-    m_radio1->setObjectName(QStringLiteral("radio1"));
-    m_radio2 = new QButtonGroup(this);
-    m_radio2->setObjectName(QStringLiteral("radio2"));
-    for (QRadioButton *radio : {ui->radioTrack, ui->radioName})
-        m_radio1->addButton(radio, radio->property("tag").toInt());
-    for (QRadioButton *radio : {ui->radioFirstToLast, ui->radioLastToFirst})
-        m_radio2->addButton(radio, radio->property("tag").toInt());
+    // Track number tag nonzero, file name 0; first to last 0, last to first 1.
+    m_radio1 = choiceGroup(this, "radio1", {ui->radioTrack, ui->radioName});
+    m_radio2 = choiceGroup(this, "radio2", {ui->radioFirstToLast, ui->radioLastToFirst});
     ui->radioTrack->setChecked(true);
     ui->radioLastToFirst->setChecked(true);
-    for (QRadioButton *radio : {ui->radioTrack, ui->radioName, ui->radioFirstToLast, ui->radioLastToFirst}) {
-        opacityEffectOf(radio)->setOpacity(0.8);
-        Palette::setTextColour(radio, Utils::ColorSidebar());
-    }
-    for (QLabel *caption : {ui->label1, ui->label2}) {
-        Palette::setTextColour(caption, Utils::ColorSidebar());
-        QFont bold = caption->font();
-        bold.setBold(true);
-        caption->setFont(bold);
-    }
+    dressCaptions({ui->label1, ui->label2});
     connect(m_radio1, &QButtonGroup::idClicked, this, &DateAddedViewController::radioChanged);
 
     ButtonArtwork artwork;

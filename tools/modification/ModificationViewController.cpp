@@ -1,10 +1,10 @@
 #include "tools/modification/ModificationViewController.h"
 #include "ui_ModificationViewController.h"
 
-#include "style/OpacityEffect.h"
 
 #include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
+#include "style/ChoiceGroup.h"
 #include "style/FadeVeil.h"
 #include "style/Motion.h"
 #include "style/Palette.h"
@@ -21,7 +21,6 @@
 
 #include <QButtonGroup>
 #include <QFileDialog>
-#include <QGraphicsOpacityEffect>
 #include <QHeaderView>
 #include <QPropertyAnimation>
 #include <QStandardItemModel>
@@ -82,28 +81,11 @@ void ModificationViewController::awakeFromNib()
     setUpTrackList(CCD);
     setUpTrackList(TN);
 
-    for (QLabel *caption : {ui->label1TN, ui->label2TN, ui->captionCCD}) {
-        Palette::setTextColour(caption, Utils::ColorSidebar());
-        QFont bold = caption->font();
-        bold.setBold(true);
-        caption->setFont(bold);
-    }
+    dressCaptions({ui->label1TN, ui->label2TN, ui->captionCCD});
     Palette::setTextColour(ui->captionCCD, Utils::ColorSecondTitle());
 
-    // The radio choices carry their meaning in a "tag" of their own, so the
-    // layout can change without changing what a choice means.
-    m_radioTN1 = new QButtonGroup(this);
-    m_radioTN1->setObjectName(QStringLiteral("radioTN1"));
-    m_radioTN2 = new QButtonGroup(this);
-    m_radioTN2->setObjectName(QStringLiteral("radioTN2"));
-    for (QRadioButton *radio : {ui->radioTN1Track, ui->radioTN1Name})
-        m_radioTN1->addButton(radio, radio->property("tag").toInt());
-    for (QRadioButton *radio : {ui->radioTN2Latest, ui->radioTN2Earliest})
-        m_radioTN2->addButton(radio, radio->property("tag").toInt());
-    for (QRadioButton *radio : {ui->radioTN1Track, ui->radioTN1Name, ui->radioTN2Latest, ui->radioTN2Earliest}) {
-        opacityEffectOf(radio)->setOpacity(0.8);
-        Palette::setTextColour(radio, Utils::ColorSidebar());
-    }
+    m_radioTN1 = choiceGroup(this, "radioTN1", {ui->radioTN1Track, ui->radioTN1Name});
+    m_radioTN2 = choiceGroup(this, "radioTN2", {ui->radioTN2Latest, ui->radioTN2Earliest});
     ui->radioTN1Track->setChecked(true);
     ui->radioTN2Earliest->setChecked(true);
     connect(m_radioTN1, &QButtonGroup::idClicked, this, &ModificationViewController::radioChangedTN1);
