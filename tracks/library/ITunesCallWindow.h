@@ -49,9 +49,6 @@ public:
     void skip(StoredHandler done);
     void waitForAll();
 
-    // Whether a call went unanswered, so that the window no longer calls.
-    bool isCutOff() const { return m_cutOff; }
-
 private:
     // A call on the way (or one not sent) and what to do with its answer:
     // the answered call, or nullptr for "no result".

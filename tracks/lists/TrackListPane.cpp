@@ -124,14 +124,12 @@ void TrackListPane::removeTableItem()
     m_dropView->reloadData();
     if (m_dropView->count() == 0)
         showOrHideDropInfoImage(true);
-    emit listChanged();
 }
 
 void TrackListPane::clearTable()
 {
     m_dropView->cleanTable(m_table);
     showOrHideDropInfoImage(true);
-    emit listChanged();
 }
 
 void TrackListPane::showOrHideDropInfoImage(bool show)

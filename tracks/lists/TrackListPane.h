@@ -50,10 +50,6 @@ public slots:
     // Fades the hint in and the table out (true), or the other way round.
     void showOrHideDropInfoImage(bool show);
 
-signals:
-    // The user removed rows or cleared the list.
-    void listChanged();
-
 private:
     void fade(QWidget *widget, qreal to);
 
