@@ -1,6 +1,7 @@
 // album-order: checks the album order rule on any files, or times sorting a
 // generated library of tagged files by track number.
 
+#include "app/common/FileNames.h"
 #include "app/common/Utils.h"
 #include "bench/Scenario.h"
 #include "tests/support/AudioFiles.h"
@@ -35,15 +36,16 @@ int usage()
     return 2;
 }
 
-int printOrder(AlbumOrder::Key key, const QStringList &paths)
+int printOrder(AlbumOrder::Key key, const QByteArrayList &paths)
 {
     QList<QUrl> files;
     files.reserve(paths.size());
-    for (const QString &path : paths)
-        files.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    for (const QByteArray &path : paths)
+        files.append(FileNames::urlOf(FileNames::cleaned(path)));
+    // One line per file whatever its name or tags hold: the name as it
+    // reads, with bytes that are not UTF-8 escaped.
     for (const QUrl &url : AlbumOrder::sorted(files, key)) {
-        const QString line = AlbumOrder::key(url, AlbumOrder::Key::FileName) + u'\t'
-                           + ID3Parser::getAudioFileTrackNumber(url);
+        const QString line = FileNames::shownName(url) + u'\t' + ID3Parser::getAudioFileTrackNumber(url);
         std::printf("%s\n", Utils::printable(line).toUtf8().constData());
     }
     return 0;
@@ -136,7 +138,8 @@ int albumOrder(const QStringList &args)
     std::optional<AlbumOrder::Key> key;
     bool scenario = false;
     int n = 10000;
-    QStringList paths;
+    QByteArrayList paths;
+    const QByteArrayList &bytes = Scenarios::argumentBytes();
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (arg == u"--key" && i + 1 < args.size()) {
@@ -155,12 +158,12 @@ int albumOrder(const QStringList &args)
             if (!ok || n < 1)
                 return usage();
         } else if (arg == u"--") {
-            paths += args.mid(i + 1);
+            paths += bytes.mid(i + 1);
             break;
         } else if (arg.startsWith(u"--")) {
             return usage();
         } else {
-            paths.append(arg);
+            paths.append(bytes.value(i));
         }
     }
     if (key && !scenario)

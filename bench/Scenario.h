@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ struct Registrar
 {
     Registrar(const char *name, const char *usage, Scenario::Run run) { all().append({name, usage, run}); }
 };
+// The scenario's arguments as the bytes they were given, in the order of
+// its args: a file name need not be UTF-8, and the text form replaces what is not.
+QByteArrayList &argumentBytes();
 // Prints the object as one compact line on standard output.
 void print(const QJsonObject &result);
 } // namespace Scenarios

@@ -3,6 +3,7 @@
 // library not running (against `touch -m` over the same files) and once with
 // a headless library that has every file.
 
+#include "app/common/FileNames.h"
 #include "bench/Scenario.h"
 #include "bench/StallMeter.h"
 #include "tests/support/AudioFiles.h"
@@ -38,7 +39,7 @@ double timeTouch(const QList<QUrl> &files, qint64 seconds)
 {
     QByteArray paths;
     for (const QUrl &file : files)
-        paths += QFile::encodeName(file.toLocalFile()) + '\0';
+        paths += FileNames::pathOf(file) + '\0';
     QProcess touch;
     QElapsedTimer clock;
     clock.start();

@@ -11,6 +11,12 @@ QList<Scenario> &Scenarios::all()
     return scenarios;
 }
 
+QByteArrayList &Scenarios::argumentBytes()
+{
+    static QByteArrayList bytes;
+    return bytes;
+}
+
 void Scenarios::print(const QJsonObject &result)
 {
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
@@ -34,6 +40,8 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return usage();
     const QString name = args.takeFirst();
+    for (int i = 2; i < argc; ++i)
+        Scenarios::argumentBytes().append(QByteArray(argv[i]));
     if (name == QLatin1String("all")) {
         int status = 0;
         for (const Scenario &s : Scenarios::all())

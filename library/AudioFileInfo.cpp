@@ -1,10 +1,11 @@
 #include "library/AudioFileInfo.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "app/common/FileNames.h"
+#include "tracks/files/TagStream.h"
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
@@ -31,10 +32,10 @@ QString firstValue(const TagLib::PropertyMap &properties, const char *key)
 }
 
 // The names TagLib reads as MPEG audio.
-bool isMpegName(const QString &path)
+bool isMpegName(const QByteArray &path)
 {
-    return path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)
-        || path.endsWith(QLatin1String(".mp2"), Qt::CaseInsensitive);
+    const QByteArray suffix = FileNames::suffixOf(path);
+    return suffix == "mp3" || suffix == "mp2";
 }
 
 qint64 nanoseconds(const struct timespec &t)
@@ -43,33 +44,38 @@ qint64 nanoseconds(const struct timespec &t)
 }
 } // namespace
 
-std::optional<AudioFileInfo::Stamp> AudioFileInfo::stampOf(const QString &path)
+std::optional<AudioFileInfo::Stamp> AudioFileInfo::stampOf(const QByteArray &path)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (path.isEmpty() || ::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return Stamp{st.st_dev, st.st_ino, qint64(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
 }
 
-std::optional<AudioFileInfo> AudioFileInfo::read(const QString &path)
+std::optional<AudioFileInfo> AudioFileInfo::read(const QByteArray &path)
 {
     const auto stamp = stampOf(path);
     if (!stamp)
         return std::nullopt; // missing, a folder, a device...
-    const QByteArray fileName = QFile::encodeName(path);
+    // Read through a stream whose work is bounded: a huge file that only
+    // has an audio name costs a moment, not seconds in which every other
+    // call waits.
+    TagStream stream(path);
+    if (!stream.isOpen())
+        return std::nullopt;
     TagLib::PropertyMap properties;
     if (isMpegName(path)) {
         // TagLib happily "opens" a text file named .mp3; only a valid first
         // frame shows that there is audio in it. That is all its audio
         // properties would prove, after also walking back from the end of the
         // file for the last frame.
-        TagLib::MPEG::File file(fileName.constData(), false);
-        if (!file.isValid() || file.firstFrameOffset() < 0)
+        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        if (!file.isValid() || file.firstFrameOffset() < 0 || stream.overBudget())
             return std::nullopt;
         properties = file.properties();
     } else {
-        TagLib::FileRef ref(fileName.constData(), true, TagLib::AudioProperties::Fast);
-        if (ref.isNull() || !ref.file()->isValid())
+        TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Fast);
+        if (ref.isNull() || !ref.file()->isValid() || stream.overBudget())
             return std::nullopt;
         // Only a stream with a sample rate shows that audio was found.
         const TagLib::AudioProperties *audio = ref.audioProperties();
@@ -79,8 +85,12 @@ std::optional<AudioFileInfo> AudioFileInfo::read(const QString &path)
     }
     AudioFileInfo info;
     info.name = firstValue(properties, "TITLE");
-    if (info.name.isEmpty())
-        info.name = QFileInfo(path).completeBaseName();
+    if (info.name.isEmpty()) {
+        // The file name without its extension, as a person reads it.
+        const QByteArray file = path.mid(path.lastIndexOf('/') + 1);
+        const qsizetype dot = file.lastIndexOf('.');
+        info.name = FileNames::shown(dot > 0 ? file.left(dot) : file);
+    }
     info.artist = firstValue(properties, "ARTIST");
     info.album = firstValue(properties, "ALBUM");
     info.trackNumber = firstValue(properties, "TRACKNUMBER");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -32,7 +33,7 @@ struct AudioFileInfo
     Stamp stamp; // taken before the tags were read
 
     // The stamp of the regular file at path; nullopt when there is none.
-    static std::optional<Stamp> stampOf(const QString &path);
+    static std::optional<Stamp> stampOf(const QByteArray &path);
     // Tags and modification date of a readable audio file; nullopt otherwise.
-    static std::optional<AudioFileInfo> read(const QString &path);
+    static std::optional<AudioFileInfo> read(const QByteArray &path);
 };

@@ -1,13 +1,11 @@
 #include "library/MusicLibrary.h"
 
+#include "app/common/FileNames.h"
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
 #include "protocol/LibraryProtocol.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -45,27 +43,22 @@ MusicLibrary::MusicLibrary(TrackStore *store, QObject *parent)
 
 QString MusicLibrary::locationFor(const QUrl &url)
 {
-    if (!url.isLocalFile())
-        return {};
-    const QString path = url.toLocalFile();
-    // A NUL would end the name early at the system call: another file.
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return {};
     // The file as the kernel reaches it: links and ".." resolved in the
     // order the kernel takes them, so one file is one track however it is
-    // spelled. A file that is not there keeps its cleaned spelling.
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return QUrl::fromLocalFile(canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical)
-        .toString(QUrl::FullyEncoded);
+    // spelled. A file that is not there keeps its cleaned spelling. The name
+    // stays the bytes it is; a NUL would end it early and is refused.
+    const QByteArray path = FileNames::pathOf(url);
+    if (path.isEmpty())
+        return {};
+    return FileNames::urlOf(FileNames::resolved(path)).toString(QUrl::FullyEncoded);
 }
 
 QString MusicLibrary::cleanedLocationFor(const QUrl &url)
 {
-    const QString path = url.toLocalFile();
-    if (!url.isLocalFile() || path.isEmpty() || path.contains(QChar(0)))
+    const QByteArray path = FileNames::pathOf(url);
+    if (path.isEmpty())
         return {};
-    return QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toString(QUrl::FullyEncoded);
+    return FileNames::urlOf(FileNames::cleaned(path)).toString(QUrl::FullyEncoded);
 }
 
 qint64 MusicLibrary::trackIdOf(const QUrl &url) const
@@ -84,7 +77,7 @@ qint64 MusicLibrary::addFile(const QUrl &url)
         return 0;
     if (const qint64 existing = trackIdOf(url))
         return existing;
-    const auto info = AudioFileInfo::read(QUrl(location).toLocalFile());
+    const auto info = AudioFileInfo::read(FileNames::pathOf(QUrl(location)));
     if (!info)
         return 0;
     TrackRecord record;
@@ -105,20 +98,13 @@ int MusicLibrary::addPaths(const QList<QUrl> &urls)
 {
     const qsizetype before = m_store->tracks().size();
     for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo info(url.toLocalFile());
-        if (!info.isDir()) {
+        const QByteArray path = FileNames::pathOf(url);
+        if (FileNames::kindOf(path) != FileNames::Kind::Folder) {
             addFile(url);
             continue;
         }
-        QStringList files;
-        QDirIterator it(info.absoluteFilePath(), QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files.append(it.next());
-        std::sort(files.begin(), files.end());
-        for (const QString &file : files)
-            addFile(QUrl::fromLocalFile(file));
+        for (const QByteArray &file : FileNames::filesUnder(FileNames::cleaned(path)))
+            addFile(FileNames::urlOf(file));
     }
     return int(m_store->tracks().size() - before);
 }
@@ -148,7 +134,7 @@ bool MusicLibrary::refresh(qint64 id)
     const TrackRecord *current = m_store->track(id);
     if (!current)
         return false;
-    const QString path = QUrl(current->location).toLocalFile();
+    const QByteArray path = FileNames::pathOf(QUrl(current->location));
     const auto stamp = AudioFileInfo::stampOf(path);
     if (!stamp)
         return false;

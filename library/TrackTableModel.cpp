@@ -1,5 +1,6 @@
 #include "library/TrackTableModel.h"
 
+#include "app/common/FileNames.h"
 #include "library/TrackStore.h"
 
 #include <QDateTime>
@@ -84,7 +85,7 @@ QVariant TrackTableModel::data(const QModelIndex &index, int role) const
         case DateModified: return dateText(t.dateModified);
         case Plays: return t.playedCount;
         case Rating: return ratingText(t.rating);
-        case Location: return QUrl(t.location).toLocalFile();
+        case Location: return FileNames::shownPath(QUrl(t.location));
         }
     }
     return {};

@@ -1,6 +1,7 @@
 // music-library: a small, real music library that answers the scripting
 // interface com.apple.iTunes.Library on the session bus.
 
+#include "app/common/FileNames.h"
 #include "library/LibraryScripting.h"
 #include "library/LibraryWindow.h"
 #include "library/MusicLibrary.h"
@@ -69,11 +70,25 @@ void runIn(QObject *context, Fn fn)
         QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
 }
 
-QList<QUrl> folderUrls(const QStringList &folders)
+// The folders given with an option ("--import F", "--import=F"), straight
+// from the command line's bytes: a folder name need not be UTF-8, and the
+// parser's text would have replaced what is not.
+QList<QUrl> folderUrls(int argc, char **argv, const char *option)
 {
     QList<QUrl> urls;
-    for (const QString &folder : folders)
-        urls.append(QUrl::fromLocalFile(QDir(folder).absolutePath()));
+    const QByteArray name = QByteArray("--") + option;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        QByteArray folder;
+        if (argument == name && i + 1 < argc)
+            folder = argv[++i];
+        else if (argument.startsWith(name + '='))
+            folder = argument.mid(name.size() + 1);
+        else
+            continue;
+        if (!folder.isEmpty())
+            urls.append(FileNames::urlOf(FileNames::cleaned(folder)));
+    }
     return urls;
 }
 } // namespace
@@ -162,8 +177,8 @@ int main(int argc, char **argv)
     };
     runIn(home, [&] {
         if (parts->store.tracks().isEmpty())
-            parts->library.addPaths(folderUrls(parser.values(importIfEmptyOption)));
-        parts->library.addPaths(folderUrls(parser.values(importOption)));
+            parts->library.addPaths(folderUrls(argc, argv, "import-if-empty"));
+        parts->library.addPaths(folderUrls(argc, argv, "import"));
     });
 
     if (!parts->scripting.publish(&error)) {

@@ -92,7 +92,7 @@ private slots:
         click(tool, "radioFirstToLast");
         QSignalSpy lookedUp(&tool, &DateAddedViewController::libraryLookedUp);
         drop(tool, {held, fresh});
-        QVERIFY(lookedUp.wait(5000));
+        QVERIFY(lookedUp.wait(20000));
         QCOMPARE(tool.dropView()->model()->index(0, 2).data().toDateTime(), since);
         QCOMPARE(tool.dropView()->model()->index(1, 2).data().toString(), QStringLiteral("Not in the library"));
 

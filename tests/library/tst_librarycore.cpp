@@ -1,6 +1,7 @@
 // The library's parts in-process: what counts as an audio file, the store's
 // persistence and schema guard, window order and drag and drop.
 
+#include "app/common/FileNames.h"
 #include "library/AudioFileInfo.h"
 #include "library/LibraryWindow.h"
 #include "library/MusicLibrary.h"
@@ -38,7 +39,7 @@ private slots:
     void readsTagsOfRealAudioOnly()
     {
         const QString tagged = mp3(QStringLiteral("a.mp3"), {"Title", "Artist", "Album", "3/12"});
-        const auto info = AudioFileInfo::read(tagged);
+        const auto info = AudioFileInfo::read(QFile::encodeName(tagged));
         QVERIFY(info);
         QCOMPARE(info->name, QStringLiteral("Title"));
         QCOMPARE(info->artist, QStringLiteral("Artist"));
@@ -46,14 +47,14 @@ private slots:
         QCOMPARE(info->trackNumber, QStringLiteral("3/12"));
         QCOMPARE(info->modifiedMs, QFileInfo(tagged).lastModified().toMSecsSinceEpoch());
         // A line break stored in a tag does not reach the window's rows.
-        const auto broken = AudioFileInfo::read(mp3(QStringLiteral("b.mp3"), {"Two\nLines", "Ar\ttist", "Album", "12\n13"}));
+        const auto broken = AudioFileInfo::read(QFile::encodeName(mp3(QStringLiteral("b.mp3"), {"Two\nLines", "Ar\ttist", "Album", "12\n13"})));
         QVERIFY(broken);
         QCOMPARE(broken->name, QStringLiteral("Two Lines"));
         QCOMPARE(broken->artist, QStringLiteral("Ar tist"));
         QCOMPARE(broken->trackNumber, QStringLiteral("12 13"));
 
         // Without a title the file's name stands in, as a library shows it.
-        const auto untitled = AudioFileInfo::read(mp3(QStringLiteral("No Title.v2.mp3"), {}));
+        const auto untitled = AudioFileInfo::read(QFile::encodeName(mp3(QStringLiteral("No Title.v2.mp3"), {})));
         QVERIFY(untitled);
         QCOMPARE(untitled->name, QStringLiteral("No Title.v2"));
 
@@ -62,7 +63,16 @@ private slots:
         QFile file(text);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray("ID3 but not really. ").repeated(100)) > 0);
         file.close();
-        QVERIFY(!AudioFileInfo::read(text));
+        QVERIFY(!AudioFileInfo::read(QFile::encodeName(text)));
+
+        // Nor is a huge file of nothing with an audio name; it is not read
+        // through (seconds each, while every other call waits). Sparse.
+        for (const QString &suffix : AudioFiles::suffixes()) {
+            QFile huge(m_dir.filePath(QStringLiteral("huge.") + suffix));
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(2) << 30));
+            huge.close();
+            QVERIFY2(!AudioFileInfo::read(QFile::encodeName(huge.fileName())), qPrintable(suffix));
+        }
     }
 
     // Tracks and their changes outlive the process (see the scripting tests);
@@ -114,6 +124,22 @@ private slots:
         QVERIFY(y > 0);
         QCOMPARE(store.track(y)->name, QStringLiteral("Beside the link's target"));
         QCOMPARE(store.tracks().size(), 2);
+
+        // A name that is not UTF-8 is its own file, not the one whose name is
+        // the replacement characters text would turn it into.
+        const QString neighbour = mp3(QStringLiteral("bytes/\uFFFD\uFFFD.mp3"), {"Neighbour", {}, {}, "1"});
+        const QByteArray raw = QFile::encodeName(m_dir.filePath(QStringLiteral("bytes/"))) + "\xFF\xFE.mp3";
+        QVERIFY(::rename(QFile::encodeName(mp3(QStringLiteral("bytes/raw.mp3"), {"Raw", {}, {}, "2"})), raw) == 0);
+        QCOMPARE(library.addPaths({QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("bytes")))}), 2);
+        const qint64 rawId = library.addFile(FileNames::urlOf(raw));
+        QVERIFY(rawId > 0 && rawId != library.trackIdOf(QUrl::fromLocalFile(neighbour)));
+        QCOMPARE(store.track(rawId)->name, QStringLiteral("Raw"));
+        QCOMPARE(FileNames::pathOf(QUrl(store.track(rawId)->location)), raw);
+        // The window shows the name readably, each such byte as "\\xFF".
+        QStringList shown;
+        for (int row = 0; row < library.windowModel()->rowCount(); ++row)
+            shown << library.windowModel()->index(row, TrackTableModel::Location).data().toString();
+        QVERIFY(shown.contains(m_dir.path() + QStringLiteral("/bytes/\\xFF\\xFE.mp3")));
     }
 
     void windowOrderDecidesSelectionOrder()

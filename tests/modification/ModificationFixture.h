@@ -77,14 +77,14 @@ struct ModificationFixture
         return finished.wait(20000) && finished.first().first().toInt() == action;
     }
 
-    static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url.toLocalFile()).value_or(FileTime{-1, 0}); }
+    static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url).value_or(FileTime{-1, 0}); }
     // The base of a Sort by Track Number run over these files, from their
     // birth times as the file system reports them.
     static qint64 trackNumberBase(const QList<QUrl> &files)
     {
         QList<std::optional<FileTime>> births;
         for (const QUrl &file : files)
-            births << FileDates::creationDate(file.toLocalFile());
+            births << FileDates::creationDate(file);
         return ModificationDates::baseSeconds(ModificationDates::latest(births));
     }
 };

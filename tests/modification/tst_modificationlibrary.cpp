@@ -2,6 +2,8 @@
 // library's date modified and selection follow each run.
 #include "tests/modification/ModificationFixture.h"
 
+#include "app/common/FileNames.h"
+
 #include "tests/support/LibraryProcess.h"
 
 #include <QDBusConnection>
@@ -10,7 +12,7 @@
 
 namespace {
 // One of the library's track lists: each track's file and date modified, in ms since 1970.
-QMap<QString, qint64> libraryTracks(const QString &method)
+QMap<QString, qint64> libraryTracks(const QString &method, QUrl::ComponentFormattingOptions spelling = QUrl::PrettyDecoded)
 {
     const QDBusMessage reply = QDBusConnection::sessionBus().call(
         QDBusMessage::createMethodCall(QStringLiteral("com.apple.iTunes"), QStringLiteral("/Library"),
@@ -19,7 +21,8 @@ QMap<QString, qint64> libraryTracks(const QString &method)
         qWarning() << "library call" << method << "failed:" << reply.errorMessage();
     QMap<QString, qint64> tracks;
     for (const QVariantMap &record : qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0)))
-        tracks.insert(QUrl(record.value(QStringLiteral("location")).toString()).toLocalFile(),
+        tracks.insert(spelling == QUrl::PrettyDecoded ? QUrl(record.value(QStringLiteral("location")).toString()).toLocalFile()
+                                                      : record.value(QStringLiteral("location")).toString(),
                       record.value(QStringLiteral("dateModified")).toLongLong());
     return tracks;
 }
@@ -72,11 +75,44 @@ private slots:
         QVERIFY(f.runAndWait(1));
         const QList<qint64> dates = libraryDates(files);
         for (int i = 0; i < 2; ++i) {
-            const std::optional<FileTime> born = FileDates::creationDate(files[i].toLocalFile());
+            const std::optional<FileTime> born = FileDates::creationDate(files[i]);
             QCOMPARE(dates[i], born ? born->seconds * 1000 + born->nanoseconds / 1'000'000 : (base + 3 - i) * 1000);
         }
         QCOMPARE(dates[2], (base + 1) * 1000);
         QCOMPARE(selectedLocations(), QStringList{files[0].toLocalFile()});
+    }
+
+    // A name is the bytes on disk: a file whose name is not UTF-8, dropped
+    // beside the file its name would become as text (two replacement
+    // characters), gets the date, shows it, and is the one the library adds.
+    void namesThatAreNotText()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        ModificationFixture f;
+        const QUrl neighbour = f.makeFile(QStringLiteral("\uFFFD\uFFFD.mp3"), QStringLiteral("1"));
+        const QByteArray raw = QFile::encodeName(f.dir.path()) + "/\xFF\xFE.mp3";
+        QVERIFY(::rename(QFile::encodeName(f.makeFile(QStringLiteral("raw.mp3"), QStringLiteral("2")).toLocalFile()), raw) == 0);
+        const FileTime old{1'000'000'000, 0};
+        const QUrl rawUrl = FileNames::urlOf(raw);
+        QVERIFY(FileDates::setModificationDate(neighbour, old) && FileDates::setModificationDate(rawUrl, old));
+
+        f.choose(0);
+        QMimeData mime; // as a file manager sends it
+        mime.setData(QStringLiteral("text/uri-list"), "file://" + raw.toPercentEncoding("/") + "\r\n");
+        f.tool->dropView(0)->takeDrop(&mime);
+        QCOMPARE(f.listed(0), QList<QUrl>{rawUrl});
+        const TrackListModel *rows = f.tool->dropView(0)->model();
+        QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("\\xFF\\xFE.mp3"));
+        QVERIFY(f.runAndWait(0));
+
+        const FileTime set = FileTime::fromDateTime(f.tool->selectedDateSMD());
+        QCOMPARE(ModificationFixture::modified(rawUrl), set);
+        QCOMPARE(ModificationFixture::modified(neighbour), old);
+        QCOMPARE(rows->index(0, 1).data().toDateTime(), set.toDateTime());
+        const QMap<QString, qint64> tracks = libraryTracks(QStringLiteral("AllTracks"), QUrl::FullyEncoded);
+        QCOMPARE(tracks.keys(), QStringList{rawUrl.toString(QUrl::FullyEncoded)});
+        QCOMPARE(tracks.first(), f.tool->selectedDateSMD().toMSecsSinceEpoch());
     }
 
     // A library that stops answering costs a run one call timeout, not one

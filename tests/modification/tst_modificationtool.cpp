@@ -172,7 +172,7 @@ private slots:
         expect(QDate::currentDate(), QTime(6, 5, 4));
         // A file modified at D: day and time both come from D, without its fraction of a second.
         const QUrl other = f.makeFile(QStringLiteral("other.mp3"));
-        QVERIFY(FileDates::setModificationDate(other.toLocalFile(), FileTime::fromDateTime({{2011, 7, 9}, {8, 7, 6, 789}})));
+        QVERIFY(FileDates::setModificationDate(other, FileTime::fromDateTime({{2011, 7, 9}, {8, 7, 6, 789}})));
         sameAs(f, [other](QFileDialog *dialog) {
             dialog->selectFile(other.toLocalFile());
             static_cast<QDialog *>(dialog)->accept();
@@ -219,7 +219,7 @@ private slots:
         const QList<QUrl> files = f.makeFiles(2, QStringLiteral("A rather long name for a track of an album"));
         const QDateTime wide(QDate(2026, 12, 15), QTime(17, 47, 37));
         for (const QUrl &file : files)
-            QVERIFY(FileDates::setModificationDate(file.toLocalFile(), FileTime::fromDateTime(wide)));
+            QVERIFY(FileDates::setModificationDate(file, FileTime::fromDateTime(wide)));
         for (int action : {0, 1, 2}) {
             f.choose(action);
             f.drop(action, files);

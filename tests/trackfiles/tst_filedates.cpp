@@ -53,32 +53,32 @@ private slots:
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         QVERIFY(touch(path));
         const QDateTime after = QDateTime::currentDateTimeUtc();
-        const auto born = FileDates::creationDate(path);
+        const auto born = FileDates::creationDate(QUrl::fromLocalFile(path));
         QCOMPARE(bool(born), fileSystemRecordsBirth(path));
         // A time that is not normalised is carried into the seconds.
-        QVERIFY(FileDates::setModificationDate(path, {978307200, -1}));
-        QCOMPARE(FileDates::modificationDate(path), (FileTime{978307199, 999'999'999}));
+        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path), {978307200, -1}));
+        QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), (FileTime{978307199, 999'999'999}));
         if (born) {
             // The kernel's clock may lag the wall clock by a tick.
             QVERIFY(born->seconds >= before - 1 && born->toDateTime() <= after);
             // Changing the modification date left the birth time alone.
-            QCOMPARE(FileDates::creationDate(path), born);
+            QCOMPARE(FileDates::creationDate(QUrl::fromLocalFile(path)), born);
         }
         // Kernel files carry no birth time at all.
-        QVERIFY(!FileDates::creationDate(QStringLiteral("/proc/self/status")));
+        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(QStringLiteral("/proc/self/status"))));
 
         const QString missing = dir.filePath(QStringLiteral("missing"));
-        QVERIFY(!FileDates::creationDate(missing));
-        QVERIFY(!FileDates::modificationDate(missing));
-        QVERIFY(!FileDates::setModificationDate(missing, {0, 0}));
+        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(missing)));
+        QVERIFY(!FileDates::modificationDate(QUrl::fromLocalFile(missing)));
+        QVERIFY(!FileDates::setModificationDate(QUrl::fromLocalFile(missing), {0, 0}));
         QVERIFY(!QFile::exists(missing)); // not created by the attempt
 
         // A NUL ends a name at the system call: "born<NUL>x" would be "born".
         const QString cut = path + QChar(0) + QStringLiteral("x");
-        QVERIFY(!FileDates::modificationDate(cut));
-        QVERIFY(!FileDates::creationDate(cut));
-        QVERIFY(!FileDates::setModificationDate(cut, {0, 0}));
-        QCOMPARE(FileDates::modificationDate(path), (FileTime{978307199, 999'999'999}));
+        QVERIFY(!FileDates::modificationDate(QUrl::fromLocalFile(cut)));
+        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(cut)));
+        QVERIFY(!FileDates::setModificationDate(QUrl::fromLocalFile(cut), {0, 0}));
+        QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), (FileTime{978307199, 999'999'999}));
     }
 
     void modificationTimeToTheNanosecond()
@@ -91,8 +91,8 @@ private slots:
         // In 2013, before 1970, past 2038.
         for (const FileTime &time : {FileTime{1364810400, 123'456'789}, FileTime{-31'536'000, 500'000'001},
                                      FileTime{2'200'000'000, 1}}) {
-            QVERIFY(FileDates::setModificationDate(path, time));
-            QCOMPARE(FileDates::modificationDate(path), time);
+            QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path), time));
+            QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), time);
         }
         struct stat info = {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);

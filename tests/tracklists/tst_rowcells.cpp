@@ -90,7 +90,7 @@ private slots:
         QVERIFY(AudioFiles::writeMp3(path(1), {"Untagged", "Artist", "Album", ""}));
         QVERIFY(AudioFiles::writeNonAudio(path(2)));
         const QDateTime past(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC);
-        QVERIFY(FileDates::setModificationDate(path(0), FileTime::fromDateTime(past)));
+        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path(0)), FileTime::fromDateTime(past)));
 
         const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
         // What a cell shows: the date M(odified), C(reated) or S(et), the T(rack number, "7/12" shown as "07").
@@ -102,7 +102,7 @@ private slots:
             if (shows == '-')
                 return QVariant();
             const auto date =
-                shows == 'M' ? FileDates::modificationDate(path(row)) : FileDates::creationDate(path(row));
+                shows == 'M' ? FileDates::modificationDate(QUrl::fromLocalFile(path(row))) : FileDates::creationDate(QUrl::fromLocalFile(path(row)));
             return date ? QVariant(date->toDateTime()) : QVariant();
         };
         QCOMPARE(expected('M', 0).toDateTime(), past);
@@ -153,7 +153,7 @@ private slots:
 
         // Nothing is cached: a file changed on disk shows its new date at once.
         const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
-        QVERIFY(FileDates::setModificationDate(path(1), later));
+        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path(1)), later));
         QCOMPARE(list.at(1, 1).data().toDateTime(), later.toDateTime());
 
         // Cells show dates in the user's locale, to the second.

@@ -1,6 +1,7 @@
 // The shared helpers: palette, track-number and file-name rules, the mail and
 // web openers, the version.
 
+#include "app/common/FileNames.h"
 #include "app/common/Utils.h"
 #include "tests/support/UrlCatcher.h"
 
@@ -50,6 +51,33 @@ private slots:
                                                   {"/music/Café Ünïcode.flac", "Café Ünïcode.flac"},
                                                   {"/music/album/", ""}, {"", ""}, {"song.mp3", "song.mp3"}})
             QCOMPARE(Utils::getFileNameFromPath(path), expected);
+    }
+
+    // A file URL gives back exactly the bytes of the name, whatever they are;
+    // what would reach another file gives nothing.
+    void fileNamesAreBytes()
+    {
+        QByteArray every = "/d/";
+        for (int c = 1; c < 256; ++c)
+            if (c != '/')
+                every += char(c);
+        QCOMPARE(FileNames::pathOf(FileNames::urlOf(every)), every);
+        QCOMPARE(FileNames::pathOf(QUrl(FileNames::urlOf(every).toString())), every); // through text and back
+        QCOMPARE(FileNames::pathOf(QUrl::fromEncoded("file:///m/%FF%FE.mp3")), QByteArray("/m/\xFF\xFE.mp3"));
+        for (const char *refused : {"file:///m/a%00b.mp3", "file://server/m/a.mp3", "http://h/m/a.mp3", "file:"})
+            QVERIFY2(FileNames::pathOf(QUrl::fromEncoded(refused)).isEmpty(), refused);
+        QCOMPARE(FileNames::pathOf(QUrl::fromEncoded("file://localhost/m/a.mp3")), QByteArray("/m/a.mp3"));
+
+        // Shown readably and told apart: UTF-8 as text, other bytes (also
+        // overlong forms and encoded surrogates) escaped, one line.
+        QCOMPARE(FileNames::shown("\xFF\xFE.mp3"), QStringLiteral("\\xFF\\xFE.mp3"));
+        QCOMPARE(FileNames::shown("\xEF\xBF\xBD.mp3"), QStringLiteral("\uFFFD.mp3"));
+        QCOMPARE(FileNames::shown("Caf\xC3\xA9 \xC3(\xC0\xAF\xED\xA0\x80\xF0\x9F\x8E\xB5\n"),
+                 QStringLiteral("Café \\xC3(\\xC0\\xAF\\xED\\xA0\\x80\U0001F3B5\u240A"));
+        QCOMPARE(FileNames::shownName(FileNames::urlOf("/m/\xFF.flac")), QStringLiteral("\\xFF.flac"));
+        QCOMPARE(FileNames::suffixOf("/m.x/Song.MP3"), QByteArray("mp3"));
+        QCOMPARE(FileNames::suffixOf("/m.x/Song"), QByteArray());
+        QCOMPARE(FileNames::cleaned("/../m//./a/../\xFF/"), QByteArray("/m/\xFF"));
     }
 
     // Mail: only spaces are escaped, in every part. Web: only a URL opens.

@@ -1,6 +1,6 @@
 #include "tools/dateadded/HandOverReport.h"
 
-#include "app/common/Utils.h"
+#include "app/common/FileNames.h"
 
 #include <QMessageBox>
 
@@ -29,7 +29,7 @@ QMessageBox *handOverReport(const QList<QUrl> &handed, const QList<HandOver::Mis
     QStringList lines;
     for (qsizetype k = 0; k < handed.size() && k < misses.size(); ++k)
         if (misses.at(k) != HandOver::Miss::None)
-            lines.append(QStringLiteral("%1 — %2").arg(Utils::getFileNameFromPath(handed.at(k).toLocalFile()),
+            lines.append(QStringLiteral("%1 — %2").arg(FileNames::shownName(handed.at(k)),
                                                        reason(misses.at(k))));
     if (lines.isEmpty())
         return nullptr;

@@ -389,7 +389,7 @@ void ModificationViewController::sameAsClickedSMD()
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return;
-    const std::optional<FileTime> modified = FileDates::modificationDate(chosen.first());
+    const std::optional<FileTime> modified = FileDates::modificationDate(QUrl::fromLocalFile(chosen.first()));
     if (!modified)
         return;
     m_chosenSMD.setDayAndTime(modified->toDateTime());
@@ -436,7 +436,7 @@ void ModificationViewController::startPerformSMD()
     const FileTime moment = FileTime::fromDateTime(m_chosenSMD.moment());
     BatchRun::Steps steps;
     steps.count = int(files.size());
-    steps.work = [files, moment](int i) { FileDates::setModificationDate(files.at(i).toLocalFile(), moment); };
+    steps.work = [files, moment](int i) { FileDates::setModificationDate(files.at(i), moment); };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
     launchRun(SMD, std::move(steps));
 }
@@ -455,10 +455,9 @@ void ModificationViewController::startPerformCCD()
     BatchRun::Steps steps;
     steps.count = int(files.size());
     steps.work = [files](int i) {
-        const QString path = files.at(i).toLocalFile();
         // Without a readable creation date the file is left as it is.
-        if (const std::optional<FileTime> created = FileDates::creationDate(path))
-            FileDates::setModificationDate(path, *created);
+        if (const std::optional<FileTime> created = FileDates::creationDate(files.at(i)))
+            FileDates::setModificationDate(files.at(i), *created);
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
     launchRun(CCD, std::move(steps));
@@ -489,13 +488,13 @@ void ModificationViewController::startPerformTN()
         QList<std::optional<FileTime>> births;
         births.reserve(files.size());
         for (const QUrl &file : files)
-            births.append(FileDates::creationDate(file.toLocalFile()));
+            births.append(FileDates::creationDate(file));
         *base = ModificationDates::baseSeconds(ModificationDates::latest(births));
         return true;
     };
     steps.work = [files, base, count, firstGetsLatest](int i) {
         const qint64 seconds = ModificationDates::trackNumberSeconds(*base, count, i, firstGetsLatest);
-        FileDates::setModificationDate(files.at(i).toLocalFile(), FileTime{seconds, 0});
+        FileDates::setModificationDate(files.at(i), FileTime{seconds, 0});
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
     launchRun(TN, std::move(steps));

@@ -1,6 +1,6 @@
 #include "tracks/files/AlbumOrder.h"
 
-#include "app/common/Utils.h"
+#include "app/common/FileNames.h"
 #include "tracks/files/ID3Parser.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -41,7 +41,7 @@ QString canonical(const QString &text)
 QString AlbumOrder::key(const QUrl &url, Key key)
 {
     if (key == Key::FileName)
-        return Utils::getFileNameFromPath(url.path(QUrl::FullyDecoded));
+        return FileNames::shownName(url);
     // Disc first: a two-disc album runs through disc 1, then disc 2. Files
     // without a disc number are on disc 1, so a single disc keeps its order.
     const ID3Parser::AlbumPlace place = ID3Parser::getAlbumPlace(url);

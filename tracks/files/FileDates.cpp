@@ -1,6 +1,8 @@
 #include "tracks/files/FileDates.h"
 
-#include <QFile>
+#include "app/common/FileNames.h"
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,9 +15,9 @@ qint64 floorDiv(qint64 a, qint64 b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-std::optional<struct statx> statxOf(const QString &path, unsigned int mask)
+std::optional<struct statx> statxOf(const QUrl &file, unsigned int mask)
 {
-    const QByteArray name = FileDates::systemName(path);
+    const QByteArray name = FileNames::pathOf(file);
     if (name.isEmpty())
         return std::nullopt;
     struct statx info = {};
@@ -52,41 +54,42 @@ QDateTime FileTime::toDateTime() const
     return QDateTime::fromMSecsSinceEpoch(t.seconds * 1000 + t.nanoseconds / 1'000'000, Qt::UTC);
 }
 
-QByteArray FileDates::systemName(const QString &path)
+std::optional<FileTime> FileDates::creationDate(const QUrl &file)
 {
-    const QByteArray name = QFile::encodeName(path);
-    return name.contains('\0') ? QByteArray() : name;
-}
-
-std::optional<FileTime> FileDates::creationDate(const QString &path)
-{
-    const auto info = statxOf(path, STATX_BTIME);
+    const auto info = statxOf(file, STATX_BTIME);
     // The kernel says in the mask whether the file system filled the field.
     if (!info || !(info->stx_mask & STATX_BTIME))
         return std::nullopt;
     return fromStatx(info->stx_btime);
 }
 
-std::optional<FileTime> FileDates::modificationDate(const QString &path)
+std::optional<FileTime> FileDates::modificationDate(const QUrl &file)
 {
-    const auto info = statxOf(path, STATX_MTIME);
+    const auto info = statxOf(file, STATX_MTIME);
     if (!info || !(info->stx_mask & STATX_MTIME))
         return std::nullopt;
     return fromStatx(info->stx_mtime);
 }
 
-bool FileDates::setModificationDate(const QString &path, const FileTime &time)
+bool FileDates::setModificationDate(const QUrl &file, const FileTime &time, int *error)
 {
-    if (path.isEmpty())
+    const auto fail = [error](int code) {
+        if (error)
+            *error = code;
         return false;
+    };
+    const QByteArray name = FileNames::pathOf(file);
+    if (name.isEmpty())
+        return fail(ENOENT);
     const FileTime t = FileTime::normalised(time.seconds, time.nanoseconds);
     // time_t is 64 bits here; the check keeps a narrower build from wrapping.
     if (t.seconds != qint64(time_t(t.seconds)))
-        return false;
+        return fail(EOVERFLOW);
     const struct timespec times[2] = {
         {0, UTIME_OMIT},
         {time_t(t.seconds), long(t.nanoseconds)},
     };
-    const QByteArray name = FileDates::systemName(path);
-    return !name.isEmpty() && ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
+    if (::utimensat(AT_FDCWD, name.constData(), times, 0) != 0)
+        return fail(errno);
+    return true;
 }

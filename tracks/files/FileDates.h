@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QUrl>
 
 #include <compare>
 #include <optional>
@@ -27,14 +28,10 @@ struct FileTime
 namespace FileDates {
 // The birth time where the file system records one; none otherwise or when the
 // file cannot be read.
-// The name a system call is given for the path: empty, so that nothing is
-// reached, when the path is empty or holds a NUL (which would end the name
-// early and name another file).
-QByteArray systemName(const QString &path);
-
-std::optional<FileTime> creationDate(const QString &path);
-std::optional<FileTime> modificationDate(const QString &path);
+std::optional<FileTime> creationDate(const QUrl &file);
+std::optional<FileTime> modificationDate(const QUrl &file);
 // Sets only the modification time (the access time is left as it is). False
-// when the file is missing, cannot be changed, or the time is out of range.
-bool setModificationDate(const QString &path, const FileTime &time);
+// when the file is missing, cannot be changed, or the time is out of range;
+// error then says why (an errno value).
+bool setModificationDate(const QUrl &file, const FileTime &time, int *error = nullptr);
 } // namespace FileDates

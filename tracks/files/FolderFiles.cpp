@@ -1,44 +1,36 @@
 #include "tracks/files/FolderFiles.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
+#include "app/common/FileNames.h"
+
 #include <QSet>
 
 #include <taglib/fileref.h>
 
 namespace FolderFiles {
 
-bool isAudioName(const QString &path)
+bool isAudioName(const QByteArray &path)
 {
-    static const QSet<QString> suffixes = [] {
-        QSet<QString> known;
+    static const QSet<QByteArray> suffixes = [] {
+        QSet<QByteArray> known;
         for (const TagLib::String &suffix : TagLib::FileRef::defaultFileExtensions())
-            known.insert(QString::fromStdString(suffix.to8Bit(true)).toLower());
+            known.insert(QByteArray::fromStdString(suffix.to8Bit(true)).toLower());
         return known;
     }();
-    return suffixes.contains(QFileInfo(path).suffix().toLower());
+    return suffixes.contains(FileNames::suffixOf(path));
 }
 
 QList<QUrl> expanded(const QList<QUrl> &dropped)
 {
     QList<QUrl> files;
     for (const QUrl &url : dropped) {
-        const QFileInfo info(url.toLocalFile());
-        if (!url.isLocalFile() || !info.isDir()) {
+        const QByteArray folder = FileNames::pathOf(url);
+        if (FileNames::kindOf(folder) != FileNames::Kind::Folder) {
             files.append(url);
             continue;
         }
-        QStringList inside;
-        QDirIterator it(info.absoluteFilePath(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
+        for (const QByteArray &path : FileNames::filesUnder(FileNames::cleaned(folder)))
             if (isAudioName(path))
-                inside.append(path);
-        }
-        std::sort(inside.begin(), inside.end());
-        for (const QString &path : std::as_const(inside))
-            files.append(QUrl::fromLocalFile(path));
+                files.append(FileNames::urlOf(path));
     }
     return files;
 }

@@ -7,7 +7,7 @@
 // holds, as the library takes a folder dropped on it.
 namespace FolderFiles {
 // Whether the name is one TagLib reads as audio (by its suffix).
-bool isAudioName(const QString &path);
+bool isAudioName(const QByteArray &path);
 // The dropped URLs with every folder replaced by the audio files below it,
 // in path order (links to folders are not followed, so a loop cannot hold
 // the drop); other URLs stay as they are, in dropped order.

@@ -1,5 +1,6 @@
 #include "tracks/lists/DropView.h"
 
+#include "app/common/FileNames.h"
 #include "app/common/Utils.h"
 #include "style/FadeVeil.h"
 #include "style/Motion.h"
@@ -167,10 +168,13 @@ bool DropView::takeDrop(const QMimeData *mime)
     if (mime) {
         const QList<QUrl> urls = mime->urls();
         dropped.reserve(urls.size());
-        // A file name holding a NUL would reach another file: refused.
-        for (const QUrl &url : urls)
-            if (url.isLocalFile() && !url.toLocalFile().contains(QChar(0)))
-                dropped.append(url);
+        // Each file by the bytes of its name, spelled one way; a name
+        // holding a NUL would reach another file and is refused.
+        for (const QUrl &url : urls) {
+            const QByteArray path = FileNames::pathOf(url);
+            if (!path.isEmpty())
+                dropped.append(FileNames::urlOf(path));
+        }
         // A folder stands for the audio files it holds.
         dropped = FolderFiles::expanded(dropped);
     }

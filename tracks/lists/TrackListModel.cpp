@@ -1,6 +1,6 @@
 #include "tracks/lists/TrackListModel.h"
 
-#include "app/common/Utils.h"
+#include "app/common/FileNames.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/files/ID3Parser.h"
 
@@ -305,9 +305,8 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
 
 QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 {
-    const QString path = url.toLocalFile();
     if (role == Qt::ToolTipRole)
-        return column == 0 ? QVariant(path) : QVariant();
+        return column == 0 ? QVariant(FileNames::shownPath(url)) : QVariant();
     if (role == StarsRole)
         return {};
     if (role == PreviewRole) {
@@ -318,22 +317,22 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
             return date.isValid() ? QVariant(date) : QVariant();
         }
         if (m_action == CCD)
-            return dateValue(FileDates::creationDate(path));
+            return dateValue(FileDates::creationDate(url));
         return {};
     }
     switch (column) {
     case 0:
-        return Utils::printable(Utils::getFileNameFromPath(path));
+        return FileNames::shownName(url);
     case 1:
         if (m_action == DateAdded)
             return ID3Parser::getAudioFileTrackNumber(url);
-        return dateValue(FileDates::modificationDate(path));
+        return dateValue(FileDates::modificationDate(url));
     case 2:
         if (m_action == TN)
             return ID3Parser::getAudioFileTrackNumber(url);
         if (m_action == DateAdded)
             return libraryDateValue(url);
-        return dateValue(FileDates::creationDate(path));
+        return dateValue(FileDates::creationDate(url));
     }
     return {};
 }
@@ -341,7 +340,7 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 QVariant TrackListModel::trackValue(const TrackObject &track, int column, int role) const
 {
     if (role == Qt::ToolTipRole)
-        return column == 0 ? QVariant(track.location.toLocalFile()) : QVariant();
+        return column == 0 ? QVariant(FileNames::shownPath(track.location)) : QVariant();
     if (role == PreviewRole)
         return {};
     if (role == StarsRole)

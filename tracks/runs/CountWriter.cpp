@@ -1,5 +1,7 @@
 #include "tracks/runs/CountWriter.h"
 
+#include "app/common/FileNames.h"
+
 #include <algorithm>
 
 CountWriter::CountWriter(const CountPolicy &policy, ITunesApplication library)
@@ -16,7 +18,7 @@ void CountWriter::write(const QUrl &location, qint32 value, Done done)
 {
     // The library takes local files only; anything else would cost a call
     // to be refused. Asking whether it runs costs no call.
-    if (!location.isValid() || !location.isLocalFile() || location.toLocalFile().isEmpty() || !m_library.isRunning()) {
+    if (!location.isValid() || !location.isLocalFile() || FileNames::pathOf(location).isEmpty() || !m_library.isRunning()) {
         m_window.skip(std::move(done));
         return;
     }

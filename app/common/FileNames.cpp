@@ -1,0 +1,173 @@
+#include "app/common/FileNames.h"
+
+#include "app/common/Utils.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace FileNames {
+
+QByteArray pathOf(const QUrl &url)
+{
+    // A file URL naming another machine would reach a local file of the same
+    // path: nothing is reached instead.
+    if (!url.isValid() || !url.isLocalFile() || !(url.host().isEmpty() || url.host() == u"localhost"))
+        return {};
+    // The encoded path keeps bytes that are not UTF-8 as "%FF"; decoding it
+    // here gives them back as they were.
+    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (path.isEmpty() || path.contains('\0'))
+        return {};
+    return path;
+}
+
+QUrl urlOf(const QByteArray &path)
+{
+    return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+namespace {
+// The length of the well-formed UTF-8 sequence starting at i (no overlong
+// forms, no surrogates, nothing past U+10FFFF); 0 when none starts there.
+int utf8SequenceAt(const QByteArray &bytes, qsizetype i)
+{
+    const auto at = [&bytes](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    const int length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > bytes.size())
+        return 0;
+    for (int k = 1; k < length; ++k)
+        if ((at(i + k) & 0xC0) != 0x80)
+            return 0;
+    const unsigned char second = at(i + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90)
+        || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+} // namespace
+
+QString shown(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (const int length = utf8SequenceAt(bytes, i)) {
+            text += QString::fromUtf8(bytes.constData() + i, length);
+            i += length;
+        } else {
+            text += QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(bytes[i]), 16).toUpper().rightJustified(2, u'0');
+            ++i;
+        }
+    }
+    return Utils::printable(text);
+}
+
+QString shownPath(const QUrl &url)
+{
+    const QByteArray path = pathOf(url);
+    return path.isEmpty() ? Utils::printable(url.toString()) : shown(path);
+}
+
+QString shownName(const QUrl &url)
+{
+    const QByteArray path = pathOf(url);
+    return shown(path.mid(path.lastIndexOf('/') + 1));
+}
+
+QByteArray suffixOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype dot = path.lastIndexOf('.');
+    return dot > slash ? path.mid(dot + 1).toLower() : QByteArray();
+}
+
+QByteArray cleaned(const QByteArray &path)
+{
+    QByteArray full = path;
+    if (!full.startsWith('/')) {
+        char here[PATH_MAX];
+        if (::getcwd(here, sizeof here))
+            full = QByteArray(here) + '/' + full;
+    }
+    QList<QByteArray> parts;
+    for (const QByteArray &part : full.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    QByteArray out;
+    for (const QByteArray &part : std::as_const(parts))
+        out += '/' + part;
+    return out.isEmpty() ? QByteArray("/") : out;
+}
+
+QByteArray resolved(const QByteArray &path)
+{
+    if (path.isEmpty() || path.contains('\0'))
+        return {};
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.constData(), nullptr), &std::free);
+    return real ? QByteArray(real.get()) : cleaned(path);
+}
+
+Kind kindOf(const QByteArray &path)
+{
+    struct stat info = {};
+    if (path.isEmpty() || path.contains('\0') || ::stat(path.constData(), &info) != 0)
+        return Kind::Missing;
+    return S_ISREG(info.st_mode) ? Kind::File : S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+namespace {
+void collect(const QByteArray &folder, QList<QByteArray> &files)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> folders;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder.endsWith('/') ? folder + name : folder + '/' + name;
+        struct stat own = {};
+        if (::lstat(path.constData(), &own) != 0)
+            continue;
+        if (S_ISDIR(own.st_mode)) {
+            folders.append(path);
+            continue;
+        }
+        // A link counts as the file it leads to, never as a folder.
+        struct stat target = {};
+        if (S_ISREG(own.st_mode) || (S_ISLNK(own.st_mode) && ::stat(path.constData(), &target) == 0 && S_ISREG(target.st_mode)))
+            files.append(path);
+    }
+    ::closedir(dir);
+    for (const QByteArray &inner : std::as_const(folders))
+        collect(inner, files);
+}
+} // namespace
+
+QList<QByteArray> filesUnder(const QByteArray &folder)
+{
+    QList<QByteArray> files;
+    if (!folder.isEmpty() && !folder.contains('\0'))
+        collect(folder, files);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace FileNames
