@@ -145,12 +145,17 @@ private slots:
         QVERIFY(run(tool, "setButton1"));
         QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{50, 2, 50, 9}));
         QCOMPARE(stored(ids, "playedCount"), (QList<int>{50, 2, 50}));
+        // Their rows say so where the new count would show.
+        const QStringList notStored{QString(), QStringLiteral("not changed: the library did not store it"), QString(),
+                                    QStringLiteral("not changed: the library did not store it")};
+        QCOMPARE(outcomes(tool), notStored);
 
         // A library that is not running writes nothing, and the list says so.
         m_library.stop();
         enter(&tool, "countInput", 70);
         QVERIFY(run(tool, "setButton1"));
         QCOMPARE(listed(tool, &TrackObject::plays), (QList<int>{50, 2, 50, 9}));
+        QCOMPARE(outcomes(tool), QStringList(4, QStringLiteral("not changed: the library is not running")));
         QVERIFY(m_library.start());
         QCOMPARE(stored(ids, "playedCount"), (QList<int>{50, 2, 50}));
     }
@@ -234,6 +239,18 @@ private:
         if (bar)
             QObject::connect(tool.currentRun(), &BatchRun::barValueChanged, [bar](int value) { bar->append(value); });
         return finished.wait(20000) && !tool.currentRun();
+    }
+
+    // What each row says about the last run: why it was not changed, or "".
+    static QStringList outcomes(const CountToolController &tool)
+    {
+        QStringList said;
+        const QAbstractItemModel *rows = tool.dropView()->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            const QModelIndex value = rows->index(row, 2);
+            said << (value.data(TrackListModel::FailureRole).isValid() ? value.data().toString() : QString());
+        }
+        return said;
     }
 
     static QList<int> listed(const CountToolController &tool, qint32 TrackObject::*value)

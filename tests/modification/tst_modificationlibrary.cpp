@@ -115,6 +115,37 @@ private slots:
         QCOMPARE(tracks.first(), f.tool->selectedDateSMD().toMSecsSinceEpoch());
     }
 
+    // A file that cannot be changed (gone since it was listed) keeps its
+    // row, which says why; the library is not told about it; the others
+    // change as asked.
+    void failedFilesSayWhy()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        ModificationFixture f;
+        const QList<QUrl> files = f.makeFiles(3, QStringLiteral("Gone"));
+        f.choose(0);
+        f.drop(0, files);
+        QVERIFY(QFile::remove(files[1].toLocalFile()));
+        QVERIFY(f.runAndWait(0));
+
+        const TrackListModel *rows = f.tool->dropView(0)->model();
+        QCOMPARE(rows->index(1, 1).data(TrackListModel::PreviewRole).toString(),
+                 QStringLiteral("not changed: no such file or directory"));
+        QCOMPARE(rows->index(1, 1).data(Qt::ToolTipRole).toString(),
+                 files[1].toLocalFile() + QStringLiteral(" was not changed: No such file or directory"));
+        for (int row : {0, 2})
+            QVERIFY(rows->index(row, 1).data(TrackListModel::PreviewRole).toDateTime().isValid());
+        const qint64 set = f.tool->selectedDateSMD().toMSecsSinceEpoch();
+        QCOMPARE(libraryDates(files), (QList<qint64>{set, -1, set}));
+
+        // The next run that changes it clears the mark.
+        f.makeFile(QStringLiteral("Gone 2.mp3"), QStringLiteral("2"));
+        QVERIFY(f.runAndWait(0));
+        QVERIFY(rows->index(1, 1).data(TrackListModel::PreviewRole).toDateTime().isValid());
+        QCOMPARE(libraryDates(files), QList<qint64>(3, set));
+    }
+
     // A library that stops answering costs a run one call timeout, not one
     // per sixteen files (100 files: 35 s); every file still gets its date.
     void hungLibraryEndsTheRunInOneTimeout()

@@ -110,6 +110,7 @@ private slots:
         steps.work = [release](int) {
             while (!release->load())
                 QThread::msleep(10);
+            return QString();
         };
         QPointer<QDialog> sheet = BatchRun::start(delegate->modificationViewController(), steps)->sheet();
         QVERIFY(sheet && sheet->isVisible());

@@ -8,6 +8,7 @@
 #include "style/ToolHeader.h"
 #include "tools/counting/OnlyIntegerValueFormatter.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/CountWriter.h"
 
@@ -195,24 +196,34 @@ void CountToolController::startPerformCOUNT()
         const TrackObject &track = tracks.at(rows.at(k));
         const qint32 value = newValue(policy, mode, add, setCount, setCount2, track.*field);
         (*writer)->write(track.location, value, [stored, k](std::optional<qint32> result) { (*stored)[k] = result; });
+        return QString(); // the answer comes later; the end step reads it
     };
     steps.after = [writer] {
         (*writer)->finish();
         writer->reset();
     };
     QPointer<CountToolController> self(this);
-    steps.end = [self, rows, tracks, stored, field] {
+    steps.end = [self, rows, tracks, stored, field](const BatchRun::Failures &) {
         if (!self)
             return;
         self->m_run = nullptr;
-        // A track the library did not write keeps the value it had.
+        // A track the library did not write keeps the value it had, and its
+        // row says so.
+        const QString reason = ITunesApplication::iTunes().isRunning() ? tr("The library did not store it")
+                                                                        : tr("The library is not running");
+        QList<QUrl> items;
+        QHash<QUrl, QString> failures;
         for (int k = 0; k < rows.size(); ++k) {
-            if (!stored->at(k))
+            items.append(tracks.at(rows.at(k)).location);
+            if (!stored->at(k)) {
+                failures.insert(tracks.at(rows.at(k)).location, reason);
                 continue;
+            }
             TrackObject track = tracks.at(rows.at(k));
             track.*field = *stored->at(k);
             self->dropView()->updateTrack(rows.at(k), track);
         }
+        self->dropView()->model()->setOutcome(items, failures);
         self->dropView()->reloadRows(rows, valueColumn);
         emit self->runFinished();
     };

@@ -12,6 +12,7 @@
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/HandOver.h"
@@ -33,6 +34,7 @@ struct DateAddedViewController::RunState
     int handed = 0;                 // files handed over, in order
     QList<QDateTime> before, after; // the library's date added of each handed file
     qint64 lastStart = 0, lastEnd = 0;
+    QHash<QUrl, QString> failed;    // handed files the library did not add, and why
 };
 
 DateAddedViewController::DateAddedViewController(QWidget *parent)
@@ -182,15 +184,16 @@ void DateAddedViewController::startPerform()
     steps.work = [state, stop](int k) {
         // Not before the library's clock has passed into a later second.
         if (k > 0 && !stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd)))
-            return;
+            return QString();
         const ITunesApplication library = ITunesApplication::iTunes();
         const QUrl file = state->files.at(state->order.at(k));
         const auto held = library.trackOfFile(file);
         state->before.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
         state->lastStart = QDateTime::currentMSecsSinceEpoch();
-        library.add({file});
+        const bool added = library.add({file}).isValid();
         state->lastEnd = QDateTime::currentMSecsSinceEpoch();
         ++state->handed;
+        return added ? QString() : tr("The library did not add it");
     };
     steps.after = [state, stop] {
         if (!state->libraryRunning || state->handed == 0)
@@ -204,7 +207,9 @@ void DateAddedViewController::startPerform()
         }
     };
     QPointer<DateAddedViewController> self(this);
-    steps.end = [self, state] {
+    steps.end = [self, state](const BatchRun::Failures &failed) {
+        for (auto it = failed.cbegin(); it != failed.cend(); ++it)
+            state->failed.insert(state->files.at(state->order.at(it.key())), it.value());
         if (self)
             self->endRun(state);
     };
@@ -224,19 +229,26 @@ void DateAddedViewController::endRun(const std::shared_ptr<RunState> &state)
         handed.append(state->files.at(state->order.at(k)));
     const QList<HandOver::Miss> misses = HandOver::check(state->before, state->after);
     QMessageBox *report = handOverReport(handed, misses, window());
+    // A file the library did not add stays listed, saying why.
+    QList<QUrl> done;
+    for (const QUrl &file : std::as_const(handed))
+        if (!state->failed.contains(file))
+            done.append(file);
+    const QHash<QUrl, QString> failed = state->failed;
     if (!report) {
-        finishRun(handed);
+        finishRun(done, failed);
         return;
     }
-    connect(report, &QDialog::finished, this, [this, handed] { finishRun(handed); });
+    connect(report, &QDialog::finished, this, [this, done, failed] { finishRun(done, failed); });
     report->open();
 }
 
-void DateAddedViewController::finishRun(const QList<QUrl> &handed)
+void DateAddedViewController::finishRun(const QList<QUrl> &handed, const QHash<QUrl, QString> &failed)
 {
     QList<QUrl> left = dropView()->files();
     for (const QUrl &file : handed)
         left.removeOne(file);
+    dropView()->model()->setOutcome(failed.keys(), failed);
     if (left.isEmpty()) {
         clearTable();
     } else {

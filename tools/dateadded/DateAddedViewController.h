@@ -3,7 +3,9 @@
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/FileDropDelegate.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -62,8 +64,9 @@ private:
     void awakeFromNib();
     void lookUpInLibrary(const QList<QUrl> &files);
     void endRun(const std::shared_ptr<RunState> &state);
-    // Keeps in the list only the files that were not handed over.
-    void finishRun(const QList<QUrl> &handed);
+    // Keeps in the list only the files that were not handed over, and marks
+    // those the library did not add.
+    void finishRun(const QList<QUrl> &handed, const QHash<QUrl, QString> &failed);
 
     std::unique_ptr<Ui::DateAddedViewController> ui;
     QButtonGroup *m_radio1 = nullptr;

@@ -17,6 +17,7 @@
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
 
 #include <QButtonGroup>
@@ -26,6 +27,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -412,15 +414,29 @@ void ModificationViewController::setClickedSMD()
 
 // ---- Runs -----------------------------------------------------------------
 
-void ModificationViewController::launchRun(int action, BatchRun::Steps steps)
+namespace {
+// "" when the file got the time, else why not, as the system says it.
+QString setDate(const QUrl &file, const FileTime &time)
+{
+    int error = 0;
+    return FileDates::setModificationDate(file, time, &error) ? QString() : qt_error_string(error);
+}
+} // namespace
+
+void ModificationViewController::launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps)
 {
     QPointer<ModificationViewController> self(this);
     steps.barValue = [](int index) { return index; };
-    steps.end = [self, action] {
+    steps.end = [self, action, files](const BatchRun::Failures &failed) {
         if (!self)
             return;
         // The run object goes away later; the next Set may come at once.
         self->m_run = nullptr;
+        // Each file that kept its date says why in its row.
+        QHash<QUrl, QString> reasons;
+        for (auto it = failed.cbegin(); it != failed.cend(); ++it)
+            reasons.insert(files.at(it.key()), it.value());
+        self->dropView(action)->model()->setOutcome(files, reasons);
         self->dropView(action)->reloadData();
         emit self->runFinished(action);
     };
@@ -436,9 +452,9 @@ void ModificationViewController::startPerformSMD()
     const FileTime moment = FileTime::fromDateTime(m_chosenSMD.moment());
     BatchRun::Steps steps;
     steps.count = int(files.size());
-    steps.work = [files, moment](int i) { FileDates::setModificationDate(files.at(i), moment); };
+    steps.work = [files, moment](int i) { return setDate(files.at(i), moment); };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(SMD, std::move(steps));
+    launchRun(SMD, files, std::move(steps));
 }
 
 void ModificationViewController::setClickedCCD()
@@ -457,10 +473,12 @@ void ModificationViewController::startPerformCCD()
     steps.work = [files](int i) {
         // Without a readable creation date the file is left as it is.
         if (const std::optional<FileTime> created = FileDates::creationDate(files.at(i)))
-            FileDates::setModificationDate(files.at(i), *created);
+            return setDate(files.at(i), *created);
+        return FileDates::modificationDate(files.at(i)) ? tr("Its file system keeps no creation date")
+                                                        : qt_error_string(ENOENT);
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(CCD, std::move(steps));
+    launchRun(CCD, files, std::move(steps));
 }
 
 void ModificationViewController::setClickedTN()
@@ -494,10 +512,10 @@ void ModificationViewController::startPerformTN()
     };
     steps.work = [files, base, count, firstGetsLatest](int i) {
         const qint64 seconds = ModificationDates::trackNumberSeconds(*base, count, i, firstGetsLatest);
-        FileDates::setModificationDate(files.at(i), FileTime{seconds, 0});
+        return setDate(files.at(i), FileTime{seconds, 0});
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(TN, std::move(steps));
+    launchRun(TN, files, std::move(steps));
 }
 
 void ModificationViewController::reOrderArray()

@@ -103,7 +103,7 @@ private:
     void showTimeSMD();
     // After a change of the chosen date: the controls and the previews show it.
     void chosenDateChangedSMD(bool day);
-    void launchRun(int action, BatchRun::Steps steps);
+    void launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps);
 
     std::unique_ptr<Ui::ModificationViewController> ui;
     QStandardItemModel *m_actions = nullptr;

@@ -73,6 +73,7 @@ struct BatchRun::Shared
     std::atomic<quint64> newestStep{0};
     std::atomic<bool> stepQueued{false};
     QSemaphore done;
+    Failures failed; // written by the worker, read by the end step it posts
     bool launched = false;
     bool joined = false;
 };
@@ -184,11 +185,15 @@ void BatchRun::launch()
                 guarded([&] { value = barValue(i); });
             if (progressFirst)
                 post(i, value);
+            // A step that throws leaves this reason standing.
+            QString failure = work ? tr("unexpected error") : QString();
             if (work)
-                guarded([&] { work(i); });
+                guarded([&] { failure = work(i); });
+            if (!failure.isEmpty())
+                shared->failed.insert(i, failure);
             if (!progressFirst)
                 post(i, value);
-            if (afterProgress)
+            if (afterProgress && failure.isEmpty())
                 guarded([&] { afterProgress(i); });
         }
         if (after)
@@ -253,7 +258,7 @@ void BatchRun::endStep()
         m_sheet->deleteLater();
     }
     if (m_steps.end)
-        guarded(m_steps.end);
+        guarded([this] { m_steps.end(m_shared->failed); });
     emit finished();
     deleteLater();
 }

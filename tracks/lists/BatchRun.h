@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
+#include <QString>
 #include <QPointer>
 
 #include <functional>
@@ -26,16 +28,22 @@ class BatchRun : public QObject
 {
     Q_OBJECT
 public:
+    // The items whose work failed, by index, each with its reason.
+    using Failures = QMap<int, QString>;
+
     struct Steps
     {
         int count = 0;                                // number of items
         std::function<bool()> before;                 // worker; false: work no item (end still runs)
-        std::function<void(int index)> work;          // worker; per-item work
+        // Worker; per-item work: "" when done, else why the item was not
+        // changed. A failed item gets no afterProgress (the library is not
+        // told about a file that did not change); the run goes on.
+        std::function<QString(int index)> work;
         std::function<int(int index)> barValue;       // bar value posted for the item
         bool progressBeforeWork = false;              // post the bar value before the item's work
         std::function<void(int index)> afterProgress; // worker; e.g. the library refresh
         std::function<void()> after;                  // worker; after the last item, before the end step
-        std::function<void()> end;                    // main thread; the table refresh
+        std::function<void(const Failures &failed)> end; // main thread; the table refresh
         // A long run the user may stop: the sheet shows the time left and a
         // Stop button (Escape too). Stopping, or the program quitting, ends
         // the run after the item in hand; the worker's waits on the flag end

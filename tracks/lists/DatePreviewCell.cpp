@@ -56,6 +56,7 @@ void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->drawPath(arrow);
     painter->restore();
 
-    paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font);
+    paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font,
+              elideFor(index));
     paintSeparator(painter, option.rect);
 }

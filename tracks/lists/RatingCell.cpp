@@ -97,6 +97,11 @@ void RatingCell::watchModel(QAbstractItemModel *model)
 
 void RatingCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    // A track the last run could not change says so instead of its stars.
+    if (index.data(TrackListModel::FailureRole).isValid()) {
+        SimpleTextCell::paint(painter, option, index);
+        return;
+    }
     const bool selected = isSelected(option);
     paintBackground(painter, option.rect, selected);
 

@@ -38,15 +38,20 @@ void SimpleTextCell::paintSeparator(QPainter *painter, const QRect &rect)
     painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), Utils::ColorBorder());
 }
 
+Qt::TextElideMode SimpleTextCell::elideFor(const QModelIndex &index)
+{
+    return index.data(TrackListModel::FailureRole).isValid() ? Qt::ElideRight : Qt::ElideMiddle;
+}
+
 void SimpleTextCell::paintText(QPainter *painter, const QRect &rect, const QString &text, const QColor &colour,
-                               const QFont &font)
+                               const QFont &font, Qt::TextElideMode elide)
 {
     if (text.isEmpty())
         return;
     painter->save();
     painter->setFont(font);
     painter->setPen(colour);
-    const QString shown = painter->fontMetrics().elidedText(text, Qt::ElideMiddle, rect.width());
+    const QString shown = painter->fontMetrics().elidedText(text, elide, rect.width());
     painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     painter->restore();
 }
@@ -56,7 +61,7 @@ void SimpleTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option
     const bool selected = isSelected(option);
     paintBackground(painter, option.rect, selected);
     paintText(painter, option.rect.adjusted(margin, 0, -margin, -1), text(index.data(Qt::DisplayRole)),
-              colours(selected).title, option.font);
+              colours(selected).title, option.font, elideFor(index));
     paintSeparator(painter, option.rect);
 }
 

@@ -40,6 +40,10 @@ protected:
     // Background fill first, the separator is drawn by paintSeparator last.
     static void paintBackground(QPainter *painter, const QRect &rect, bool selected);
     static void paintSeparator(QPainter *painter, const QRect &rect);
+    // Names lose their middle when cut; a sentence ("not changed: …") its end.
     static void paintText(QPainter *painter, const QRect &rect, const QString &text, const QColor &colour,
-                          const QFont &font);
+                          const QFont &font, Qt::TextElideMode elide = Qt::ElideMiddle);
+    // How the cell's text is cut: a row that says why it was not changed
+    // reads from its start.
+    static Qt::TextElideMode elideFor(const QModelIndex &index);
 };

@@ -202,9 +202,28 @@ void TrackListModel::clear()
         QMutexLocker lock(&m_mutex);
         m_files.clear();
         m_tracks.clear();
+        m_failures.clear();
         rebuildIndex();
     }
     endResetModel();
+}
+
+void TrackListModel::setOutcome(const QList<QUrl> &items, const QHash<QUrl, QString> &failures)
+{
+    QMutexLocker lock(&m_mutex);
+    for (const QUrl &item : items) {
+        const QString reason = failures.value(item);
+        if (reason.isEmpty())
+            m_failures.remove(item);
+        else
+            m_failures.insert(item, reason);
+    }
+}
+
+QString TrackListModel::failureOf(const QUrl &item) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_failures.value(item);
 }
 
 void TrackListModel::setLibraryDates(const QHash<QUrl, QDateTime> &dates)
@@ -281,7 +300,8 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == CellKindRole)
         return cellKind(m_action, index.column());
-    if (role != Qt::DisplayRole && role != PreviewRole && role != StarsRole && role != Qt::ToolTipRole)
+    if (role != Qt::DisplayRole && role != PreviewRole && role != StarsRole && role != Qt::ToolTipRole
+        && role != FailureRole)
         return {};
     if (holdsTracks(m_action)) {
         TrackObject track;
@@ -303,8 +323,48 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
     return fileValue(url, index.column(), role);
 }
 
+namespace {
+// Where a row says that its item was not changed: the column of its new value.
+int outcomeColumn(int action)
+{
+    return TrackListModel::holdsTracks(action) || action == TrackListModel::DateAdded ? 2 : 1;
+}
+
+QString notChanged(const QString &reason)
+{
+    QString shown = reason;
+    if (shown.size() > 1 && shown.at(1).isLower())
+        shown[0] = shown.at(0).toLower(); // "Permission denied" reads on after the colon
+    return TrackListModel::tr("not changed: %1").arg(shown);
+}
+
+// A row's value in the outcome column of an item the last run could not
+// change; an invalid value where the row shows what it always shows.
+QVariant failureValue(int action, const QUrl &item, const QString &reason, int column, int role)
+{
+    if (role == TrackListModel::FailureRole)
+        return reason.isEmpty() ? QVariant() : QVariant(reason);
+    if (reason.isEmpty() || column != outcomeColumn(action))
+        return {};
+    switch (role) {
+    case Qt::ToolTipRole:
+        return TrackListModel::tr("%1 was not changed: %2").arg(FileNames::shownPath(item), reason);
+    case TrackListModel::StarsRole:
+        return QVariant(QMetaType::fromType<int>()); // no stars, the text instead
+    case TrackListModel::PreviewRole:
+        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant(notChanged(reason)) : QVariant();
+    case Qt::DisplayRole:
+        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant() : QVariant(notChanged(reason));
+    }
+    return {};
+}
+} // namespace
+
 QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 {
+    const QVariant failed = failureValue(m_action, url, failureOf(url), column, role);
+    if (failed.isValid() || role == FailureRole)
+        return failed;
     if (role == Qt::ToolTipRole)
         return column == 0 ? QVariant(FileNames::shownPath(url)) : QVariant();
     if (role == StarsRole)
@@ -339,6 +399,9 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 
 QVariant TrackListModel::trackValue(const TrackObject &track, int column, int role) const
 {
+    const QVariant failed = failureValue(m_action, track.location, failureOf(track.location), column, role);
+    if (failed.isValid() || role == FailureRole)
+        return failed;
     if (role == Qt::ToolTipRole)
         return column == 0 ? QVariant(FileNames::shownPath(track.location)) : QVariant();
     if (role == PreviewRole)

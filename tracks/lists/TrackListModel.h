@@ -26,6 +26,7 @@ public:
         PreviewRole = Qt::UserRole + 1, // QDateTime: the date an action will write
         StarsRole,                      // int: rating / 20, truncated toward zero
         CellKindRole,                   // CellKind: how the cell is drawn
+        FailureRole,                    // QString: why the last run did not change the row's item
     };
     enum CellKind { TextCell, DatePreviewCellKind, RatingCellKind };
     static constexpr int columns = 3;
@@ -63,6 +64,13 @@ public:
     // no track for it. Merged into what is known; shown in column 2.
     void setLibraryDates(const QHash<QUrl, QDateTime> &dates);
 
+    // What a run made of its items: those it could not change, each with why
+    // ("Permission denied"), say "not changed: …" in their rows where the new
+    // value would show, the full message as tooltip, until a later run
+    // changes them or the list is cleared. Views see it at their next reload.
+    void setOutcome(const QList<QUrl> &items, const QHash<QUrl, QString> &failures);
+    QString failureOf(const QUrl &item) const;
+
     QDateTime toDate() const;
     void setToDate(const QDateTime &date);
 
@@ -92,6 +100,7 @@ private:
     QSet<QUrl> m_trackLocations;
     QDateTime m_toDate;
     QHash<QUrl, QDateTime> m_libraryDates;
+    QHash<QUrl, QString> m_failures;
 };
 
 // A date as the rows show it: the user's short date and time, with seconds.
