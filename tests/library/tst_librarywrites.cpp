@@ -37,6 +37,20 @@ private slots:
         QCOMPARE(b.rating(), 60);
         b.setRating(-1);
 
+        // A copy of a track carrying its properties is a value of its own:
+        // handed to another thread, it shares nothing the first one writes.
+        ITunesTrack carried(service, a.persistentId());
+        carried.setFetchedProperties({QStringLiteral("A"), {}, {}, 42, 100, {}, {}});
+        ITunesTrack elsewhere = carried;
+        std::thread writer([&elsewhere] { elsewhere.setRating(20); });
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(carried.rating(), 100);
+        writer.join();
+        QCOMPARE(elsewhere.rating(), 20);
+        QCOMPARE(carried.rating(), 100); // as carried; the library has 20 now
+        QCOMPARE(ITunesTrack(service, a.persistentId()).rating(), 20);
+        a.setRating(100);
+
         // The new library instance is reached, not the connection to the old one.
         QVERIFY(library.restart());
         const ITunesTrack a2(service, a.persistentId());

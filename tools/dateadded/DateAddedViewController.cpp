@@ -2,6 +2,7 @@
 #include "ui_DateAddedViewController.h"
 
 #include "app/common/Utils.h"
+#include "app/common/WhenReady.h"
 #include "style/ButtonArtwork.h"
 #include "style/ChoiceGroup.h"
 #include "style/Palette.h"
@@ -123,7 +124,7 @@ void DateAddedViewController::lookUpInLibrary(const QList<QUrl> &files)
 {
     // One question per file, off the main thread: a long list or a hung
     // library must not hold the window.
-    QtConcurrent::run([files] {
+    const auto lookUp = QtConcurrent::run([files] {
         QHash<QUrl, QDateTime> dates;
         const ITunesApplication library = ITunesApplication::iTunes();
         if (!library.isRunning())
@@ -132,7 +133,8 @@ void DateAddedViewController::lookUpInLibrary(const QList<QUrl> &files)
             if (const auto held = library.trackOfFile(file))
                 dates.insert(file, held->track.isValid() ? held->dateAdded : QDateTime());
         return dates;
-    }).then(this, [this](const QHash<QUrl, QDateTime> &dates) {
+    });
+    whenReady(lookUp, this, [this](const QHash<QUrl, QDateTime> &dates) {
         dropView()->model()->setLibraryDates(dates);
         emit libraryLookedUp();
     });

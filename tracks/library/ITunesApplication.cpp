@@ -112,7 +112,7 @@ void ITunesTrack::reveal()
 
 void ITunesTrack::setFetchedProperties(const Properties &properties)
 {
-    m_cache = std::make_shared<Properties>(properties);
+    m_cache = properties;
 }
 
 // ITunesSelection

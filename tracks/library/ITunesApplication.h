@@ -65,8 +65,9 @@ private:
 
     QString m_service;
     qint64 m_id = 0;
-    // Shared by copies of the handle, like the scripting object it stands for.
-    std::shared_ptr<Properties> m_cache;
+    // Each copy keeps its own: a handle copied to another thread shares no
+    // mutable state with the one it came from, so both may be used at once.
+    std::optional<Properties> m_cache;
 };
 
 class ITunesSelection

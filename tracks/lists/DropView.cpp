@@ -2,6 +2,7 @@
 
 #include "app/common/FileNames.h"
 #include "app/common/Utils.h"
+#include "app/common/WhenReady.h"
 #include "style/FadeVeil.h"
 #include "style/Motion.h"
 #include "tracks/files/FolderFiles.h"
@@ -134,10 +135,12 @@ void DropView::getSelection()
 {
     // Reads go one after the other, each listed before the next starts, so
     // the lists grow in the order the drops came.
-    QFuture<QList<TrackObject>> read = m_selectionTaken.isFinished()
-        ? QtConcurrent::run(readLibrarySelection)
-        : m_selectionTaken.then(QtFuture::Launch::Async, readLibrarySelection);
-    m_selectionTaken = read.then(this, [this](const QList<TrackObject> &tracks) { listSelection(tracks); });
+    // A read starts when the one before has ended, however that ended.
+    m_selectionTaken = QtConcurrent::run([before = m_selectionTaken]() mutable {
+        before.waitForFinished();
+        return readLibrarySelection();
+    });
+    whenReady(m_selectionTaken, this, [this](const QList<TrackObject> &tracks) { listSelection(tracks); });
 }
 
 void DropView::listSelection(const QList<TrackObject> &tracks)

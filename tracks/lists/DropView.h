@@ -107,5 +107,5 @@ private:
     bool m_allowDrop = true;
     bool m_highlighted = false;
     qreal m_alpha = 1.0;
-    QFuture<void> m_selectionTaken; // the newest selection read and its listing
+    QFuture<QList<TrackObject>> m_selectionTaken; // the newest selection read
 };
