@@ -45,8 +45,8 @@ int printOrder(AlbumOrder::Key key, const QByteArrayList &paths)
     // One line per file whatever its name or tags hold: the name as it
     // reads, with bytes that are not UTF-8 escaped.
     for (const QUrl &url : AlbumOrder::sorted(files, key)) {
-        const QString line = FileNames::shownName(url) + u'\t' + ID3Parser::getAudioFileTrackNumber(url);
-        std::printf("%s\n", Utils::printable(line).toUtf8().constData());
+        const QString line = FileNames::shownName(url) + u'\t' + Utils::printable(ID3Parser::getAudioFileTrackNumber(url));
+        std::printf("%s\n", line.toUtf8().constData());
     }
     return 0;
 }
