@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QHash>
 #include <QMutex>
@@ -75,18 +77,25 @@ void stopWatch()
     }
 }
 
-// Runs in the watch thread. Subscribing first and asking second means no
-// change can fall between the two: every signal sent after the answer is
-// queued behind it and applied in order.
+// Runs in the watch thread. Subscribing first and asking second, on the
+// connection that carries the subscription, means no change can fall between
+// the two: the bus handles one connection's messages in order, so every
+// change after the answer comes as a signal behind it, applied in order.
+// (Asked on another connection, the answer could predate a change whose
+// signal was already lost.)
 void subscribe(QObject *hub, const QString &service, const std::shared_ptr<NameState> &state)
 {
-    auto *watcher = new QDBusServiceWatcher(service, QDBusConnection::sessionBus(),
-                                            QDBusServiceWatcher::WatchForOwnerChange, hub);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    auto *watcher = new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, hub);
     QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, watcher,
                      [state](const QString &, const QString &, const QString &newOwner) {
                          state->setOwned(!newOwner.isEmpty());
                      });
-    state->setOwned(BusNameWatch::queryHasOwner(service));
+    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    ask << service;
+    const QDBusReply<bool> owned = bus.call(ask, QDBus::Block, queryTimeoutMs);
+    state->setOwned(owned.isValid() && owned.value());
 }
 } // namespace
 
