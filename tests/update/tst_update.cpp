@@ -67,7 +67,8 @@ private slots:
         controller.showWindow();
         QTRY_VERIFY(controller.alert());
         QMessageBox *box = controller.alert();
-        QVERIFY(box->isVisible() && box->parentWidget() == &controller);
+        // The checking window stays under its result until the result is answered.
+        QVERIFY(box->isVisible() && box->parentWidget() == &controller && controller.isVisible());
         QCOMPARE(box->windowModality(), Qt::WindowModal);
         QCOMPARE(box->text(), newVersion ? newVersionText : answered ? latestText : unknownText);
         QCOMPARE(box->buttons().size(), newVersion ? 2 : 1);
