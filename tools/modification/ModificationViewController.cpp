@@ -474,7 +474,7 @@ void ModificationViewController::startPerformCCD()
         // Without a readable creation date the file is left as it is.
         if (const std::optional<FileTime> created = FileDates::creationDate(files.at(i)))
             return setDate(files.at(i), *created);
-        return FileDates::modificationDate(files.at(i)) ? tr("Its file system keeps no creation date")
+        return FileDates::modificationDate(files.at(i)) ? tr("No creation date recorded")
                                                         : qt_error_string(ENOENT);
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };

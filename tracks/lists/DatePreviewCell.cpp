@@ -40,6 +40,13 @@ void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const Colours c = colours(selected);
     const Layout l = layout(option.rect);
     paintBackground(painter, option.rect, selected);
+    if (index.data(TrackListModel::FailureRole).isValid()) {
+        // The date stayed as it was; the whole cell says why.
+        const QRect whole(l.title.topLeft(), l.preview.bottomRight());
+        paintText(painter, whole, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font, Qt::ElideRight);
+        paintSeparator(painter, option.rect);
+        return;
+    }
     paintText(painter, l.title, text(index.data(Qt::DisplayRole)), c.title, option.font);
 
     // The arrow is fixed artwork; it never changes with the row's state.
@@ -56,7 +63,6 @@ void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->drawPath(arrow);
     painter->restore();
 
-    paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font,
-              elideFor(index));
+    paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font);
     paintSeparator(painter, option.rect);
 }

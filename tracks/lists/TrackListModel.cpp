@@ -330,8 +330,13 @@ int outcomeColumn(int action)
     return TrackListModel::holdsTracks(action) || action == TrackListModel::DateAdded ? 2 : 1;
 }
 
-QString notChanged(const QString &reason)
+// What the outcome cell shows. A date preview spans the width of two dates,
+// room for the reason too; the other outcome cells are one value wide and
+// leave the reason to their tooltip.
+QString notChanged(int action, const QString &reason)
 {
+    if (action != TrackListModel::SMD && action != TrackListModel::CCD)
+        return TrackListModel::tr("not changed");
     QString shown = reason;
     if (shown.size() > 1 && shown.at(1).isLower())
         shown[0] = shown.at(0).toLower(); // "Permission denied" reads on after the colon
@@ -340,7 +345,7 @@ QString notChanged(const QString &reason)
 
 // A row's value in the outcome column of an item the last run could not
 // change; an invalid value where the row shows what it always shows.
-QVariant failureValue(int action, const QUrl &item, const QString &reason, int column, int role)
+QVariant failureValue(int action, const QString &item, const QString &reason, int column, int role)
 {
     if (role == TrackListModel::FailureRole)
         return reason.isEmpty() ? QVariant() : QVariant(reason);
@@ -348,13 +353,13 @@ QVariant failureValue(int action, const QUrl &item, const QString &reason, int c
         return {};
     switch (role) {
     case Qt::ToolTipRole:
-        return TrackListModel::tr("%1 was not changed: %2").arg(FileNames::shownPath(item), reason);
+        return TrackListModel::tr("%1 was not changed: %2").arg(item, reason);
     case TrackListModel::StarsRole:
         return QVariant(QMetaType::fromType<int>()); // no stars, the text instead
     case TrackListModel::PreviewRole:
-        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant(notChanged(reason)) : QVariant();
+        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant(notChanged(action, reason)) : QVariant();
     case Qt::DisplayRole:
-        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant() : QVariant(notChanged(reason));
+        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant() : QVariant(notChanged(action, reason));
     }
     return {};
 }
@@ -362,7 +367,10 @@ QVariant failureValue(int action, const QUrl &item, const QString &reason, int c
 
 QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 {
-    const QVariant failed = failureValue(m_action, url, failureOf(url), column, role);
+    const QString reason = failureOf(url);
+    const QVariant failed = reason.isEmpty() && role != FailureRole
+                                ? QVariant()
+                                : failureValue(m_action, FileNames::shownPath(url), reason, column, role);
     if (failed.isValid() || role == FailureRole)
         return failed;
     if (role == Qt::ToolTipRole)
@@ -399,7 +407,10 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
 
 QVariant TrackListModel::trackValue(const TrackObject &track, int column, int role) const
 {
-    const QVariant failed = failureValue(m_action, track.location, failureOf(track.location), column, role);
+    const QString reason = failureOf(track.location);
+    const QVariant failed = reason.isEmpty() && role != FailureRole
+                                ? QVariant()
+                                : failureValue(m_action, QStringLiteral("“%1”").arg(track.name), reason, column, role);
     if (failed.isValid() || role == FailureRole)
         return failed;
     if (role == Qt::ToolTipRole)
