@@ -5,6 +5,7 @@
 #include "app/common/Utils.h"
 #include "app/LibraryWatch.h"
 #include "app/SingleInstance.h"
+#include "app/history/UndoActions.h"
 #include "app/update/AboutWindowController.h"
 #include "app/update/UpdateWindowController.h"
 #include "style/Arrow.h"
@@ -162,6 +163,12 @@ void AppDelegate::buildMenu()
     quit->setShortcutContext(Qt::ApplicationShortcut);
     m_window->addActions(m_menu->actions());
 
+    // Undo and History go first, once the journal has runs to show.
+    m_undo = new UndoActions(m_menu, m_window.get(), [this] {
+        const QList<QWidget *> views = toolViews();
+        return views.isEmpty() ? static_cast<QWidget *>(nullptr) : views.last();
+    });
+
     auto *button = new QToolButton(m_window->titleBarView());
     button->setObjectName(QStringLiteral("menuButton"));
     button->setText(QStringLiteral("☰"));
@@ -288,26 +295,38 @@ void AppDelegate::tabChanged(QObject *sender)
 
 void AppDelegate::initModificationViewController()
 {
-    if (!m_modificationViewController)
+    if (!m_modificationViewController) {
         m_modificationViewController = new ModificationViewController(m_content);
+        // A run wrote the journal: Undo may show now.
+        connect(m_modificationViewController, &ModificationViewController::runFinished, m_undo, &UndoActions::refresh);
+    }
 }
 
 void AppDelegate::initDateAddedViewController()
 {
-    if (!m_dateAddedViewController)
+    if (!m_dateAddedViewController) {
         m_dateAddedViewController = new DateAddedViewController(m_content);
+        // A run wrote the journal: Undo may show now.
+        connect(m_dateAddedViewController, &DateAddedViewController::runFinished, m_undo, &UndoActions::refresh);
+    }
 }
 
 void AppDelegate::initCountViewController()
 {
-    if (!m_countViewController)
+    if (!m_countViewController) {
         m_countViewController = new CountEditorViewController(m_content);
+        // A run wrote the journal: Undo may show now.
+        connect(m_countViewController, &CountEditorViewController::runFinished, m_undo, &UndoActions::refresh);
+    }
 }
 
 void AppDelegate::initRatingViewController()
 {
-    if (!m_ratingViewController)
+    if (!m_ratingViewController) {
         m_ratingViewController = new RatingViewController(m_content);
+        // A run wrote the journal: Undo may show now.
+        connect(m_ratingViewController, &RatingViewController::runFinished, m_undo, &UndoActions::refresh);
+    }
 }
 
 void AppDelegate::showModificationViewController()

@@ -22,6 +22,7 @@ class RatingViewController;
 class SideBar;
 class SingleInstance;
 class TitleBarWindow;
+class UndoActions;
 class UpdateWindowController;
 namespace Ui {
 class MainWindow;
@@ -71,6 +72,7 @@ public:
     bool iTunesAlertShown() const { return m_iTunesAlertShown.load(); }
     QMessageBox *iTunesAlert() const;
     LibraryWatch *libraryWatch() const { return m_watch.get(); }
+    UndoActions *undoActions() const { return m_undo; }
 
 public slots:
     void tabChanged(QObject *sender);
@@ -107,6 +109,7 @@ private:
     QWidget *m_content = nullptr; // the main view under the title bar
     SideBar *m_sidebar = nullptr;
     QMenu *m_menu = nullptr;
+    UndoActions *m_undo = nullptr;
     double m_oriArrowTop = 0;
     int m_currentTabIndex = 0;
 

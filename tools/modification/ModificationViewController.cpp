@@ -15,6 +15,7 @@
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
+#include "tracks/runs/RunRecord.h"
 #include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListModel.h"
@@ -27,7 +28,9 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <atomic>
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -423,10 +426,35 @@ QString setDate(const QUrl &file, const FileTime &time)
 }
 } // namespace
 
-void ModificationViewController::launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps)
+void ModificationViewController::launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps,
+                                           std::function<std::optional<FileTime>(int index)> planned)
 {
     QPointer<ModificationViewController> self(this);
     steps.barValue = [](int index) { return index; };
+    // The journal learns every file's date now and the date it will get
+    // before the first file changes, so that the run can be taken back.
+    static const char *const tools[] = {"Set Modification Date", "Copy Creation Date to Modification Date",
+                                        "Sort Modification Date by Track Number"};
+    auto record = std::make_shared<qint64>(0);
+    auto changed = std::make_shared<std::atomic<int>>(0);
+    steps.before = [before = steps.before, files, planned, record, tool = QString::fromLatin1(tools[action])] {
+        if (before && !before())
+            return false;
+        QList<RunJournal::Entry> entries;
+        entries.reserve(files.size());
+        for (int i = 0; i < files.size(); ++i)
+            if (const std::optional<FileTime> time = planned(i))
+                entries.append(RunRecord::fileTime(files.at(i), *time));
+        *record = RunRecord::begin(tool, RunJournal::Kind::ModificationTime, entries);
+        return true;
+    };
+    steps.work = [work = steps.work, changed](int i) {
+        const QString failure = work(i);
+        if (failure.isEmpty())
+            ++*changed;
+        return failure;
+    };
+    steps.after = [record, changed] { RunRecord::finish(*record, changed->load()); };
     steps.end = [self, action, files](const BatchRun::Failures &failed) {
         if (!self)
             return;
@@ -454,7 +482,7 @@ void ModificationViewController::startPerformSMD()
     steps.count = int(files.size());
     steps.work = [files, moment](int i) { return setDate(files.at(i), moment); };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(SMD, files, std::move(steps));
+    launchRun(SMD, files, std::move(steps), [moment](int) { return std::optional(moment); });
 }
 
 void ModificationViewController::setClickedCCD()
@@ -478,7 +506,7 @@ void ModificationViewController::startPerformCCD()
                                                         : qt_error_string(ENOENT);
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(CCD, files, std::move(steps));
+    launchRun(CCD, files, std::move(steps), [files](int i) { return FileDates::creationDate(files.at(i)); });
 }
 
 void ModificationViewController::setClickedTN()
@@ -515,7 +543,9 @@ void ModificationViewController::startPerformTN()
         return setDate(files.at(i), FileTime{seconds, 0});
     };
     steps.afterProgress = [files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    launchRun(TN, files, std::move(steps));
+    launchRun(TN, files, std::move(steps), [base, count, firstGetsLatest](int i) {
+        return std::optional(FileTime{ModificationDates::trackNumberSeconds(*base, count, i, firstGetsLatest), 0});
+    });
 }
 
 void ModificationViewController::reOrderArray()

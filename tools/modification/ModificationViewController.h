@@ -2,6 +2,7 @@
 
 #include "style/ButtonArtwork.h"
 #include "tools/modification/ChosenDate.h"
+#include "tracks/files/FileDates.h"
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/FileDropDelegate.h"
 
@@ -11,7 +12,9 @@
 #include <QTime>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class ModificationViewController;
@@ -103,7 +106,10 @@ private:
     void showTimeSMD();
     // After a change of the chosen date: the controls and the previews show it.
     void chosenDateChangedSMD(bool day);
-    void launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps);
+    // Starts a run over the files; planned(i) is the time file i will get
+    // (none: the file is left as it is), written to the journal first.
+    void launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps,
+                   std::function<std::optional<FileTime>(int index)> planned);
 
     std::unique_ptr<Ui::ModificationViewController> ui;
     QStandardItemModel *m_actions = nullptr;
