@@ -1,12 +1,14 @@
 // The Play Count and Rating runs end to end: a real library on the test's
 // bus, real tagged files, the tools' lists filled by a drop as a user fills
 // them, and the library's records read back after each run.
+#include "app/history/UndoRun.h"
 #include "musiclibraryproxy.h"
 #include "tests/support/AudioFiles.h"
 #include "tests/support/LibraryProcess.h"
 #include "tools/playcount/CountEditorViewController.h"
 #include "tools/rating/RatingViewController.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/journal/RunJournal.h"
 #include "tracks/lists/TrackListModel.h"
 
 #include <QButtonGroup>
@@ -130,6 +132,31 @@ private slots:
         // The star column shows three stars on every row.
         for (int row = 0; row < ids.size(); ++row)
             QCOMPARE(tool.dropView()->model()->index(row, 2).data(TrackListModel::StarsRole).toInt(), 3);
+    }
+
+    // A run is taken back to the values the tracks had; a track changed in
+    // the library since is left as it is.
+    void aRunIsTakenBack()
+    {
+        const Ids ids = addTracks(3, [](int i) { return i + 1; }, [](int) { return 0; });
+        CountEditorViewController tool;
+        QVERIFY(list(tool, ids));
+        selectAll(tool);
+        enter(&tool, "countInput", 40);
+        QVERIFY(run(tool, "setButton1"));
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{40, 40, 40}));
+        QCOMPARE(m_proxy->SetPlayedCount(ids.at(1), 99).value(), 99);
+
+        RunJournal journal;
+        QVERIFY(journal.open());
+        const std::optional<RunJournal::Run> last = journal.lastUndoable();
+        QVERIFY(last && last->tool == u"Play Count" && last->items == 3 && last->changed == 3);
+        std::optional<UndoRun::Report> report;
+        UndoRun::start(&tool, last->id, [&report](const UndoRun::Report &r) { report = r; });
+        QTRY_VERIFY_WITH_TIMEOUT(report.has_value(), 20000);
+        QCOMPARE(report->restored, 2);
+        QCOMPARE(report->leftAlone.size(), 1);
+        QCOMPARE(stored(ids, "playedCount"), (QList<int>{1, 99, 3}));
     }
 
     void tracksTheLibraryCannotWriteKeepTheirValue()

@@ -11,6 +11,7 @@
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/CountWriter.h"
+#include "tracks/runs/RunRecord.h"
 
 #include <QButtonGroup>
 #include <QHeaderView>
@@ -188,8 +189,23 @@ void CountToolController::startPerformCOUNT()
     BatchRun::Steps steps;
     steps.count = int(rows.size());
     steps.barValue = [](int k) { return k + 1; };
-    steps.before = [writer, policy] {
+    // The journal learns each track's value and the value it will get before
+    // the first write, so that the run can be taken back.
+    auto record = std::make_shared<qint64>(0);
+    const bool ratings = m_kind.listAction == TrackListModel::Rating;
+    steps.before = [=] {
         *writer = std::make_unique<CountWriter>(policy);
+        QList<RunJournal::Entry> entries;
+        entries.reserve(rows.size());
+        for (int row : rows) {
+            const TrackObject &track = tracks.at(row);
+            const qint32 value = std::clamp(newValue(policy, mode, add, setCount, setCount2, track.*field),
+                                            policy.minimum, policy.maximum);
+            entries.append({track.location.toString(QUrl::FullyEncoded), RunJournal::Value{track.*field, 0},
+                            RunJournal::Value{value, 0}});
+        }
+        *record = RunRecord::begin(ratings ? QStringLiteral("Rating") : QStringLiteral("Play Count"),
+                                   ratings ? RunJournal::Kind::Rating : RunJournal::Kind::PlayCount, entries);
         return true;
     };
     steps.work = [=](int k) {
@@ -198,9 +214,10 @@ void CountToolController::startPerformCOUNT()
         (*writer)->write(track.location, value, [stored, k](std::optional<qint32> result) { (*stored)[k] = result; });
         return QString(); // the answer comes later; the end step reads it
     };
-    steps.after = [writer] {
+    steps.after = [writer, record, stored] {
         (*writer)->finish();
         writer->reset();
+        RunRecord::finish(*record, int(std::count_if(stored->cbegin(), stored->cend(), [](const auto &v) { return v.has_value(); })));
     };
     QPointer<CountToolController> self(this);
     steps.end = [self, rows, tracks, stored, field](const BatchRun::Failures &) {
