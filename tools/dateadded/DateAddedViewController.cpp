@@ -17,6 +17,7 @@
 #include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/HandOver.h"
+#include "tracks/runs/RunRecord.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QButtonGroup>
@@ -207,6 +208,16 @@ void DateAddedViewController::startPerform()
             const auto held = library.trackOfFile(state->files.at(state->order.at(k)));
             state->after.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
         }
+        // The journal keeps what the run did: each file handed over and
+        // whether the library held it before. Adding a file is what gives it
+        // its Date Added, so the run cannot be taken back.
+        QList<RunJournal::Entry> entries;
+        for (int k = 0; k < state->handed; ++k)
+            entries.append({state->files.at(state->order.at(k)).toString(QUrl::FullyEncoded),
+                            RunJournal::Value{state->before.at(k).isValid() ? 1 : 0, 0}, RunJournal::Value{1, 0}});
+        RunRecord::finish(RunRecord::begin(QStringLiteral("Date Added"), RunJournal::Kind::DateAdded, entries),
+                          int(std::count_if(state->after.cbegin(), state->after.cend(),
+                                            [](const QDateTime &date) { return date.isValid(); })));
     };
     QPointer<DateAddedViewController> self(this);
     steps.end = [self, state](const BatchRun::Failures &failed) {
