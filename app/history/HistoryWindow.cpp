@@ -29,6 +29,7 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QDialog(parent), m_table(new QTa
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setShowGrid(false);
+    m_table->setWordWrap(false);
     m_table->horizontalHeader()->setSectionResizeMode(Tool, QHeaderView::Stretch);
     for (int column : {When, Items, Changed, Action})
         m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);

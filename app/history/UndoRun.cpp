@@ -29,6 +29,17 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("UndoRun", text);
 }
+
+// "Undo Set Modification Date"; taking an undo back redoes the run.
+QString undoName(const QString &tool)
+{
+    const QString undo = tr("Undo "), redo = tr("Redo ");
+    if (tool.startsWith(undo))
+        return redo + tool.mid(undo.size());
+    if (tool.startsWith(redo))
+        return undo + tool.mid(redo.size());
+    return undo + tool;
+}
 } // namespace
 
 BatchRun *start(QWidget *toolView, qint64 run, std::function<void(const Report &)> done)
@@ -62,7 +73,7 @@ BatchRun *start(QWidget *toolView, qint64 run, std::function<void(const Report &
             if (itemState == Undo::State::Restore)
                 plan.append({entry.target, now, *entry.before});
         }
-        state->record = RunRecord::begin(tr("Undo %1").arg(state->taken->tool), kind, plan, state->run);
+        state->record = RunRecord::begin(undoName(state->taken->tool), kind, plan, state->run);
         return true;
     };
     steps.work = [state](int i) {

@@ -134,6 +134,41 @@ private slots:
             QCOMPARE(tool.dropView()->model()->index(row, 2).data(TrackListModel::StarsRole).toInt(), 3);
     }
 
+    // The selected rows show, before Set, the value the run then writes in
+    // the mode of the line last used; the others show none.
+    void previewsShowWhatTheRunWrites()
+    {
+        const Ids plays = addTracks(4, [](int i) { return QList<int>{1, 5, 9, 0}.at(i); }, [](int) { return 0; });
+        CountEditorViewController counts;
+        QVERIFY(list(counts, plays));
+        QCOMPARE(previews(counts), QList<QVariant>(4));
+        select(counts, {1, 3});
+        enter(&counts, "countInput2", 3);
+        QCOMPARE(previews(counts), (QList<QVariant>{{}, 8, {}, 3}));
+        click(&counts, "radioSubtract");
+        QCOMPARE(previews(counts), (QList<QVariant>{{}, 2, {}, 0}));
+        enter(&counts, "countInput", 7); // the first line: set
+        QCOMPARE(previews(counts), (QList<QVariant>{{}, 7, {}, 7}));
+        click(&counts, "radioAdd"); // back to the second line
+        select(counts, {0, 2});
+        QCOMPARE(previews(counts), (QList<QVariant>{4, {}, 12, {}}));
+        const QList<QVariant> expected = previews(counts);
+        QVERIFY(run(counts, "setButton2"));
+        QCOMPARE(stored(plays, "playedCount"), (QList<int>{4, 5, 12, 0}));
+        // What another run would make of the values the library now holds.
+        QCOMPARE(previews(counts), (QList<QVariant>{7, {}, 15, {}}));
+
+        // Ratings in stars, within five, the remainder kept.
+        const Ids rated = addTracks(3, [](int) { return 0; }, [](int i) { return QList<int>{50, 90, 0}.at(i); });
+        RatingViewController ratings;
+        QVERIFY(list(ratings, rated));
+        selectAll(ratings);
+        enter(&ratings, "countInput2", 2);
+        QCOMPARE(previews(ratings), (QList<QVariant>{90, 100, 40}));
+        QVERIFY(run(ratings, "setButton2"));
+        QCOMPARE(stored(rated, "rating"), (QList<int>{90, 100, 40}));
+    }
+
     // A run is taken back to the values the tracks had; a track changed in
     // the library since is left as it is.
     void aRunIsTakenBack()
@@ -176,6 +211,8 @@ private slots:
         const QString notStored = QStringLiteral("The library did not store it");
         QCOMPARE(outcomes(tool), (QStringList{QString(), notStored, QString(), notStored}));
         QCOMPARE(tool.dropView()->model()->index(1, 2).data().toString(), QStringLiteral("not changed"));
+        // Still selected, it says so in place of what a run would write.
+        QCOMPARE(previews(tool), (QList<QVariant>{50, {}, 50, {}}));
         QVERIFY(tool.dropView()->model()->index(1, 2).data(Qt::ToolTipRole).toString().endsWith(QStringLiteral("was not changed: ") + notStored));
 
         // A library that is not running writes nothing, and the list says so.
@@ -277,6 +314,16 @@ private:
         for (int row = 0; row < rows->rowCount(); ++row)
             said << rows->index(row, 2).data(TrackListModel::FailureRole).toString();
         return said;
+    }
+
+    // What each row shows it will become.
+    static QList<QVariant> previews(const CountToolController &tool)
+    {
+        QList<QVariant> shown;
+        const QAbstractItemModel *rows = tool.dropView()->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            shown << rows->index(row, 2).data(TrackListModel::PreviewRole);
+        return shown;
     }
 
     static QList<int> listed(const CountToolController &tool, qint32 TrackObject::*value)

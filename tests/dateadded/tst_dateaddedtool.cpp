@@ -4,6 +4,7 @@
 #include "tests/support/AudioFiles.h"
 #include "tests/support/LibraryProcess.h"
 #include "tools/dateadded/DateAddedViewController.h"
+#include "tools/dateadded/HandOverPreview.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
@@ -115,10 +116,41 @@ private slots:
         QTRY_COMPARE(finished.size(), 1);
         // Only the file the library did not add stays, saying why.
         QCOMPARE(tool.dropView()->files(), QList<QUrl>{gone});
-        QCOMPARE(tool.dropView()->model()->index(0, 2).data().toString(), QStringLiteral("not changed"));
+        QCOMPARE(tool.dropView()->model()->index(0, 2).data(TrackListModel::PreviewRole).toString(),
+                 QStringLiteral("not changed: the library did not add it"));
         QCOMPARE(tool.dropView()->model()->index(0, 2).data(TrackListModel::FailureRole).toString(),
                  QStringLiteral("The library did not add it"));
         QCOMPARE(QDateTime::fromMSecsSinceEpoch(record(held).value("dateAdded").toLongLong()), since);
+    }
+
+    // Each row shows its place in the hand-over, following the list and the
+    // direction; the library's dates added then come in that order.
+    void previewShowsTheHandOverOrder()
+    {
+        DateAddedViewController tool;
+        show(tool);
+        const QUrl one = file("p1.mp3", "1"), two = file("p2.mp3", "2"), three = file("p3.mp3", "3");
+        drop(tool, {three, one});
+        QCOMPARE(places(tool), (QStringList{"handed over 2nd", "handed over 1st"}));
+        drop(tool, {two});
+        QCOMPARE(places(tool), (QStringList{"handed over 3rd", "handed over 2nd", "handed over 1st"}));
+        click(tool, "radioFirstToLast");
+        const QStringList shown = places(tool);
+        QCOMPARE(shown, (QStringList{"handed over 1st", "handed over 2nd", "handed over 3rd"}));
+        const QList<QUrl> listed = tool.dropView()->files();
+        QVERIFY(run(tool));
+        QList<QUrl> byDateAdded = listed;
+        std::sort(byDateAdded.begin(), byDateAdded.end(),
+                  [this](const QUrl &a, const QUrl &b) { return secondsAdded(a) < secondsAdded(b); });
+        for (int row = 0; row < listed.size(); ++row)
+            QCOMPARE(shown.at(row), HandOverPreview::placeText(int(byDateAdded.indexOf(listed.at(row))) + 1));
+        // Counted as English counts places.
+        QStringList texts;
+        for (int place : {11, 12, 13, 21, 22, 23, 101, 111, 112})
+            texts << HandOverPreview::placeText(place);
+        QCOMPARE(texts.join(' '), QStringLiteral("handed over 11th handed over 12th handed over 13th handed over 21st "
+                                                 "handed over 22nd handed over 23rd handed over 101st handed over 111th "
+                                                 "handed over 112th"));
     }
 
     void stopKeepsTheFilesNotHandedOver()
@@ -170,6 +202,15 @@ private:
     static void click(DateAddedViewController &tool, const char *name)
     {
         QTest::mouseClick(tool.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton);
+    }
+
+    static QStringList places(const DateAddedViewController &tool)
+    {
+        QStringList shown;
+        const QAbstractItemModel *rows = tool.dropView()->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            shown << rows->index(row, 2).data(TrackListModel::PreviewRole).toString();
+        return shown;
     }
 
     static void drop(DateAddedViewController &tool, const QList<QUrl> &files)

@@ -73,8 +73,10 @@ private slots:
         // The undo is a run of its own: taking it back gives the run's times again.
         const std::optional<RunJournal::Run> undoRun = lastRun();
         QVERIFY(undoRun && undoRun->undoOf == run->id && undoRun->items == 3);
+        QCOMPARE(undoRun->tool, QStringLiteral("Undo Set Modification Date"));
         const auto again = undo(f.tool.get(), undoRun->id);
         QVERIFY(again && again->restored == 3);
+        QCOMPARE(lastRun()->tool, QStringLiteral("Redo Set Modification Date"));
         for (int i : {0, 1, 3})
             QCOMPARE(ModificationFixture::modified(files[i]), set);
         QCOMPARE(ModificationFixture::modified(files[2]), users);

@@ -211,12 +211,76 @@ private slots:
             QCOMPARE(ModificationFixture::modified(byName[i]), (FileTime{i == 2 ? -1 : base + i, 0}));
     }
 
+    // Before Set each list shows what its rows will become, following every
+    // change of list, order and direction; the run then writes exactly that.
+    // A row the run could not change says so instead.
+    void previewsShowWhatTheRunWrites()
+    {
+        ModificationFixture f;
+        const auto previews = [&f](int action) {
+            QList<QVariant> shown;
+            const TrackListModel *rows = f.tool->dropView(action)->model();
+            for (int row = 0; row < rows->rowCount(); ++row)
+                shown << rows->index(row, 1).data(TrackListModel::PreviewRole);
+            return shown;
+        };
+        const auto expectWritten = [&f](const QList<QVariant> &shown, const QList<QUrl> &files) {
+            for (int row = 0; row < files.size(); ++row) {
+                if (shown.at(row).metaType().id() == QMetaType::QDateTime)
+                    QCOMPARE(ModificationFixture::modified(files.at(row)).toDateTime(), shown.at(row).toDateTime());
+                else // the file system keeps no birth time: the run leaves the file
+                    QCOMPARE(shown.at(row).toString(), QStringLiteral("no creation date"));
+            }
+        };
+
+        // Copy Creation Date: each file's own birth time.
+        const QList<QUrl> copied = f.makeFiles(3, QStringLiteral("Copied"));
+        for (const QUrl &file : copied)
+            QVERIFY(FileDates::setModificationDate(file, FileTime{1'500'000'000, 0}));
+        f.choose(1);
+        f.drop(1, copied);
+        const QList<QVariant> born = previews(1);
+        QVERIFY(f.runAndWait(1));
+        expectWritten(born, copied);
+        f.click("backButton");
+
+        // Sort by Track Number, the files listed in two drops.
+        QList<QUrl> sorted;
+        for (int i = 0; i < 4; ++i)
+            sorted << f.makeFile(QStringLiteral("Sorted %1.mp3").arg(i), QString::number(4 - i));
+        f.choose(2);
+        f.drop(2, sorted.mid(0, 2));
+        QTRY_COMPARE(previews(2).size(), 2);
+        QTRY_VERIFY(previews(2).first().isValid());
+        f.drop(2, sorted.mid(2));
+        const qint64 base = ModificationFixture::trackNumberBase(sorted);
+        const auto at = [base](qint64 seconds) { return QVariant(FileTime{base + seconds, 0}.toDateTime()); };
+        const QList<QUrl> byTrack{sorted[3], sorted[2], sorted[1], sorted[0]};
+        QCOMPARE(f.listed(2), byTrack);
+        QTRY_COMPARE(previews(2), (QList<QVariant>{at(0), at(1), at(2), at(3)}));
+        // The direction and the order change what each row shows, at once.
+        f.click("radioTN2Latest");
+        QCOMPARE(previews(2), (QList<QVariant>{at(4), at(3), at(2), at(1)}));
+        f.click("radioTN1Name");
+        QCOMPARE(f.listed(2), sorted);
+        QCOMPARE(previews(2), (QList<QVariant>{at(4), at(3), at(2), at(1)}));
+        // A file gone before Set keeps its date and its row says why.
+        QVERIFY(QFile::remove(sorted[1].toLocalFile()));
+        const QList<QVariant> expected = previews(2);
+        QVERIFY(f.runAndWait(2));
+        for (int row : {0, 2, 3})
+            QCOMPARE(ModificationFixture::modified(sorted[row]).toDateTime(), expected[row].toDateTime());
+        const TrackListModel *rows = f.tool->dropView(2)->model();
+        QCOMPARE(rows->index(1, 1).data(TrackListModel::PreviewRole).toString(),
+                 QStringLiteral("not changed: no such file or directory"));
+    }
+
     // At the tool's default size every date shows in full, two-digit days
     // and the preview beside the current date included; names give way.
     void datesShowInFull()
     {
         ModificationFixture f;
-        const QList<QUrl> files = f.makeFiles(2, QStringLiteral("A rather long name for a track of an album"));
+        const QList<QUrl> files = f.makeFiles(2, QStringLiteral("A rather long name for a track of an album, live, remastered"));
         const QDateTime wide(QDate(2026, 12, 15), QTime(17, 47, 37));
         for (const QUrl &file : files)
             QVERIFY(FileDates::setModificationDate(file, FileTime::fromDateTime(wide)));
@@ -228,6 +292,7 @@ private slots:
             }
             QTableView *table = f.tool->trackTable(action);
             QTRY_VERIFY(table->isVisible());
+            QTRY_VERIFY(table->model()->index(1, 1).data(TrackListModel::PreviewRole).isValid());
             QStyleOptionViewItem option;
             option.initFrom(table);
             for (int column : {1, 2}) {

@@ -8,6 +8,7 @@
 #include "tracks/lists/RatingCell.h"
 
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +207,49 @@ private slots:
         ratings.view.reloadData();
         ratings.shot();
         QCOMPARE(std::exchange(logged, {}).size(), 3);
+    }
+
+    // A row with a preview draws "current → new", the new value in the
+    // preview colour; a row its last run could not change says so instead.
+    void previewsBesideTheCurrentValue()
+    {
+        const QUrl gone = QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.mp3"));
+        const QList<TrackObject> tracks{
+            TrackObject::initWithName("Song", "Singer", QUrl(), 3, 40),
+            TrackObject::initWithName("Other", "Band", QUrl(), 0, 100),
+            TrackObject::initWithName("Gone", "Band", gone, 5, 20),
+        };
+        for (const int action : {3, 4}) {
+            ListFixture list(action);
+            list.view.setTracks(tracks);
+            list.view.model()->setPreviews({100, {}, 60});
+            QSignalSpy changed(list.view.model(), &QAbstractItemModel::dataChanged);
+            list.view.model()->setPreviews({100, {}, 80}); // one row changed: one row drawn anew
+            QCOMPARE(changed.size(), 1);
+            QCOMPARE(changed.first().at(0).value<QModelIndex>(), list.at(2, 2));
+            QCOMPARE(changed.first().at(1).value<QModelIndex>(), list.at(2, 2));
+            list.view.model()->setOutcome({gone}, {{gone, QStringLiteral("Gone")}});
+            QCOMPARE(list.at(2, 2).data(TrackListModel::PreviewRole), QVariant());
+
+            QVERIFY(QTest::qWaitForWindowExposed(&list.table));
+            const QImage shot = list.shot();
+            const QRect withPreview = list.cell(0, 2), without = list.cell(1, 2);
+            if (action == 3) {
+                QCOMPARE(list.at(0, 2).data().toInt(), 3);
+                QVERIFY(hasColour(shot, withPreview, Utils::ColorPreview()));
+                QVERIFY(!hasColour(shot, without, Utils::ColorPreview()));
+                QCOMPARE(list.at(2, 2).data().toString(), QStringLiteral("not changed"));
+            } else {
+                // Two stars, then all five new ones; none new on the row without a preview.
+                QVERIFY(allColour(shot, RatingCell::starRect(withPreview, 3), Utils::ColorBG()));
+                QVERIFY(hasColour(shot, RatingCell::previewStarRect(withPreview, 5), Utils::ColorPreview()));
+                QVERIFY(allColour(shot, RatingCell::previewStarRect(without, 1), Utils::ColorBG()));
+            }
+            QVERIFY(!hasColour(shot, list.cell(2, 2), Utils::ColorPreview()));
+            // New rows, new previews: the tool sets them again.
+            list.view.setTracks(tracks);
+            QCOMPARE(list.view.model()->previews(), QList<QVariant>());
+        }
     }
 };
 

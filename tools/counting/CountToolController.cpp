@@ -8,6 +8,8 @@
 #include "style/ToolHeader.h"
 #include "tools/counting/OnlyIntegerValueFormatter.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/RatingCell.h"
+#include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/CountWriter.h"
@@ -28,6 +30,13 @@
 namespace {
 // The column that shows the value a run changes.
 constexpr int valueColumn = 2;
+// Room for "current → new": five stars each, or play counts of up to seven digits.
+int valueColumnWidth(const CountToolController::Kind &kind, const QTableView *table)
+{
+    if (kind.listAction == TrackListModel::Rating)
+        return RatingCell::columnWidth();
+    return SimpleTextCell::previewColumnWidth(table->fontMetrics(), QString(7, QLatin1Char('8')));
+}
 } // namespace
 
 CountToolController::CountToolController(const Kind &kind, QWidget *parent) : QWidget(parent), m_kind(kind) {}
@@ -56,7 +65,7 @@ void CountToolController::awakeFromNib(const Controls &controls)
     list->tableView()->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     list->tableView()->horizontalHeader()->setSectionResizeMode(valueColumn, QHeaderView::Fixed);
     list->tableView()->horizontalHeader()->setStretchLastSection(false);
-    list->tableView()->horizontalHeader()->resizeSection(valueColumn, 130);
+    list->tableView()->horizontalHeader()->resizeSection(valueColumn, valueColumnWidth(m_kind, list->tableView()));
 
     m_formatter = new OnlyIntegerValueFormatter(this);
     for (QLineEdit *field : {m_controls.countInput, m_controls.countInput2}) {
@@ -91,6 +100,36 @@ void CountToolController::awakeFromNib(const Controls &controls)
     m_setCount2 = m_controls.countStepper2->value();
     m_controls.countInput->setText(QString::number(m_setCount));
     m_controls.countInput2->setText(QString::number(m_setCount2));
+
+    // Choosing add or subtract uses the second line.
+    connect(m_radio, &QButtonGroup::idClicked, this, [this] { useLine(1); });
+    connect(m_radio, &QButtonGroup::idToggled, this, &CountToolController::showPreviews);
+    connect(list->tableView()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CountToolController::showPreviews);
+    connect(dropView()->model(), &TrackListModel::previewsNeeded, this, &CountToolController::showPreviews);
+    // The rows a run changed show what a run would make of their new values.
+    connect(this, &CountToolController::runFinished, this, &CountToolController::showPreviews);
+}
+
+void CountToolController::useLine(int mode)
+{
+    m_currentAction = mode;
+    showPreviews();
+}
+
+void CountToolController::showPreviews()
+{
+    QItemSelectionModel *selection = tableView()->selectionModel();
+    const QModelIndexList selected = selection->selectedRows();
+    const QList<TrackObject> tracks = dropView()->tracks();
+    const CountMode mode = m_currentAction == 0 ? CountMode::Set : CountMode::AddOrSubtract;
+    const bool add = m_radio->checkedId() == 0;
+    QList<QVariant> previews(tracks.size());
+    for (const QModelIndex &index : selected)
+        if (index.row() < tracks.size())
+            previews[index.row()] = newValue(*m_kind.policy, mode, add, m_setCount, m_setCount2,
+                                             tracks.at(index.row()).*m_kind.listedValue);
+    dropView()->model()->setPreviews(previews);
 }
 
 // ---- Fields and steppers --------------------------------------------------
@@ -101,6 +140,7 @@ void CountToolController::stepperChanged(Stepper *stepper, QLineEdit *field, qin
     stepper->setValue(value);
     field->setText(QString::number(value));
     field->clearFocus();
+    useLine(field == m_controls.countInput ? 0 : 1);
 }
 
 void CountToolController::countStepperChanged()
@@ -126,19 +166,20 @@ void CountToolController::controlTextDidChange(QLineEdit *field)
     }
     // The field keeps the text as typed; the stepper shows what it can of it.
     stepper->setValue(*value);
+    useLine(field == m_controls.countInput ? 0 : 1);
 }
 
 // ---- Set buttons and the run ---------------------------------------------
 
 void CountToolController::setButtonClicked1()
 {
-    m_currentAction = 0;
+    useLine(0);
     setButtonClicked();
 }
 
 void CountToolController::setButtonClicked2()
 {
-    m_currentAction = 1;
+    useLine(1);
     setButtonClicked();
 }
 

@@ -45,7 +45,9 @@ public:
 
     qint32 setCount() const { return m_setCount; }
     qint32 setCount2() const { return m_setCount2; }
-    // The mode of the next run: 0 after setButton1, 1 after setButton2.
+    // The mode of the next run, the line last used: 0 after setButton1 or
+    // an edit of the first line's number, 1 after setButton2 or an edit of
+    // the second line (its amount, add or subtract).
     int currentAction() const { return m_currentAction; }
 
     TrackListPane *pane() const { return m_controls.pane; }
@@ -107,6 +109,10 @@ protected:
 
 private:
     void setButtonClicked();
+    // The selected rows show the value a run in the current mode would
+    // write; the others show none.
+    void showPreviews();
+    void useLine(int mode);
     void stepperChanged(Stepper *stepper, QLineEdit *field, qint32 &value);
     void showSelectTracksAlert();
 

@@ -8,13 +8,14 @@
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
 #include "style/ToolHeader.h"
+#include "tools/dateadded/HandOverPreview.h"
 #include "tools/dateadded/HandOverReport.h"
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/lists/BatchRun.h"
+#include "tracks/lists/DatePreviewCell.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListModel.h"
-#include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/HandOver.h"
 #include "tracks/runs/RunRecord.h"
@@ -74,7 +75,7 @@ void DateAddedViewController::awakeFromNib()
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(2, QHeaderView::Interactive);
     header->setStretchLastSection(false);
-    header->resizeSection(2, SimpleTextCell::dateColumnWidth(QFontMetrics(ui->pane->tableView()->font())));
+    header->resizeSection(2, DatePreviewCell::columnWidth(QFontMetrics(ui->pane->tableView()->font())));
 
     // Track number tag nonzero, file name 0; first to last 0, last to first 1.
     m_radio1 = choiceGroup(this, "radio1", {ui->radioTrack, ui->radioName});
@@ -83,6 +84,12 @@ void DateAddedViewController::awakeFromNib()
     ui->radioLastToFirst->setChecked(true);
     dressCaptions({ui->label1, ui->label2});
     connect(m_radio1, &QButtonGroup::idClicked, this, &DateAddedViewController::radioChanged);
+    // Each row shows its place in the hand-over, whatever changes the list or the direction.
+    const auto showPlaces = [this] {
+        dropView()->model()->setPreviews(HandOverPreview::places(dropView()->count(), firstToLast()));
+    };
+    connect(m_radio2, &QButtonGroup::idToggled, this, showPlaces);
+    connect(dropView()->model(), &TrackListModel::previewsNeeded, this, showPlaces);
 
     ButtonArtwork artwork;
     artwork.setButtonStyle(ui->setButton, true);

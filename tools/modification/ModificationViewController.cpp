@@ -12,6 +12,7 @@
 #include "style/ToolHeader.h"
 #include "tools/modification/ActionCell.h"
 #include "tools/modification/ModificationDates.h"
+#include "tools/modification/TrackNumberPreview.h"
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
@@ -45,6 +46,17 @@ const char *const actionDescriptions[] = {
     QT_TRANSLATE_NOOP("ModificationViewController", "Sort all the tracks' Modification Date for an album by Track Number."),
 };
 
+// The track number column of Sort by Track Number: as narrow as its bold
+// title or a three-digit number allow, so the name keeps the room.
+int trackColumnWidth(const QTableView *table)
+{
+    QFont bold = table->font();
+    bold.setWeight(QFont::DemiBold);
+    const QString title = table->model()->headerData(2, Qt::Horizontal).toString();
+    const int widest = std::max(QFontMetrics(bold).horizontalAdvance(title),
+                                QFontMetrics(table->font()).horizontalAdvance(QStringLiteral("999")));
+    return widest + 2 * 8 + 2; // the header's and the cells' margins
+}
 } // namespace
 
 ModificationViewController::ModificationViewController(QWidget *parent)
@@ -95,6 +107,13 @@ void ModificationViewController::awakeFromNib()
     ui->radioTN2Earliest->setChecked(true);
     connect(m_radioTN1, &QButtonGroup::idClicked, this, &ModificationViewController::radioChangedTN1);
     connect(m_radioTN2, &QButtonGroup::idClicked, this, &ModificationViewController::radioChangedTN2);
+    // The dates shown follow the direction however it changes, entering the action included.
+    auto *previewTN = new TrackNumberPreview(dropView(TN)->model(), [this] { return m_radioTN2->checkedId() == 0; }, this);
+    connect(m_radioTN2, &QButtonGroup::idToggled, previewTN, &TrackNumberPreview::refresh);
+    connect(this, &ModificationViewController::runFinished, previewTN, [previewTN](int action) {
+        if (action == TN)
+            previewTN->reread();
+    });
 
     // Set Modification Date: both controls of a kind show the same value.
     connect(ui->datePicker1, &QDateEdit::dateChanged, this, [this](const QDate &date) {
@@ -169,12 +188,9 @@ void ModificationViewController::setUpTrackList(int action)
     // Dates keep their full width; the names give way first.
     const QFontMetrics metrics(table->font());
     header->setSectionResizeMode(1, QHeaderView::Interactive);
-    header->resizeSection(1, action == TN ? SimpleTextCell::dateColumnWidth(metrics)
-                                          : DatePreviewCell::columnWidth(metrics));
-    if (action != TN) {
-        header->setStretchLastSection(false);
-        header->resizeSection(2, SimpleTextCell::dateColumnWidth(metrics));
-    }
+    header->resizeSection(1, DatePreviewCell::columnWidth(metrics));
+    header->setStretchLastSection(false);
+    header->resizeSection(2, action == TN ? trackColumnWidth(table) : SimpleTextCell::dateColumnWidth(metrics));
 }
 
 void ModificationViewController::styleButtons()

@@ -1,15 +1,8 @@
 #include "tracks/lists/DatePreviewCell.h"
 
-#include "app/common/Utils.h"
 #include "tracks/lists/TrackListModel.h"
 
 #include <QPainter>
-#include <QPainterPath>
-
-namespace {
-constexpr int margin = 8;
-constexpr int arrowWidth = 18;
-} // namespace
 
 DatePreviewCell::Layout DatePreviewCell::layout(const QRect &cell)
 {
@@ -48,21 +41,7 @@ void DatePreviewCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
         return;
     }
     paintText(painter, l.title, text(index.data(Qt::DisplayRole)), c.title, option.font);
-
-    // The arrow is fixed artwork; it never changes with the row's state.
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    const QPointF centre = QRectF(l.arrow).center();
-    QPainterPath arrow;
-    arrow.moveTo(centre.x() - 6, centre.y());
-    arrow.lineTo(centre.x() + 5, centre.y());
-    arrow.moveTo(centre.x() + 1, centre.y() - 4);
-    arrow.lineTo(centre.x() + 5, centre.y());
-    arrow.lineTo(centre.x() + 1, centre.y() + 4);
-    painter->setPen(QPen(Utils::ColorSecondTitle(), 1.5));
-    painter->drawPath(arrow);
-    painter->restore();
-
+    paintArrow(painter, l.arrow);
     paintText(painter, l.preview, text(index.data(TrackListModel::PreviewRole)), c.preview, option.font);
     paintSeparator(painter, option.rect);
 }

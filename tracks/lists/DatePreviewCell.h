@@ -2,8 +2,9 @@
 
 #include "tracks/lists/SimpleTextCell.h"
 
-// A cell with a file's current date, an arrow, and the date an action will
-// write ("preview"), in ColorPreview (ColorPreviewLighter when selected).
+// A cell with an item's current date, an arrow, and what an action will make
+// of it ("preview": a date, or a short text), in ColorPreview
+// (ColorPreviewLighter when selected), each in its half of the cell.
 class DatePreviewCell : public SimpleTextCell
 {
     Q_OBJECT

@@ -9,10 +9,12 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace {
-constexpr int margin = 8;
 constexpr int starSize = 14;
 constexpr int starSpacing = 3;
+constexpr int fiveStars = 5 * starSize + 4 * starSpacing;
 
 // Stands in for missing artwork, so a broken resource never hides a rating.
 QPixmap drawnStar(const QColor &colour)
@@ -38,6 +40,19 @@ QPixmap loadStar(const char *resource, const QColor &fallback)
 {
     QPixmap pixmap(QString::fromLatin1(resource));
     return pixmap.isNull() ? drawnStar(fallback) : pixmap;
+}
+
+// The star's shape in another colour: new ratings look like the other previews.
+QPixmap tinted(const QPixmap &star, const QColor &colour)
+{
+    QPixmap pixmap(star.size());
+    pixmap.setDevicePixelRatio(star.devicePixelRatio());
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.drawPixmap(0, 0, star);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(QRect(QPoint(0, 0), star.size()), colour);
+    return pixmap;
 }
 } // namespace
 
@@ -69,6 +84,16 @@ QRect RatingCell::starRect(const QRect &cell, int number)
 {
     const int top = cell.top() + (cell.height() - 1 - starSize) / 2;
     return QRect(cell.left() + margin + (number - 1) * (starSize + starSpacing), top, starSize, starSize);
+}
+
+QRect RatingCell::previewStarRect(const QRect &cell, int number)
+{
+    return starRect(cell, number).translated(fiveStars + arrowWidth, 0);
+}
+
+int RatingCell::columnWidth()
+{
+    return 2 * fiveStars + arrowWidth + 2 * margin + 2;
 }
 
 std::optional<RatingCell::Stars> RatingCell::builtStars(const QModelIndex &index) const
@@ -116,5 +141,16 @@ void RatingCell::paint(QPainter *painter, const QStyleOptionViewItem &option, co
         if (it->isStarVisible(number))
             painter->drawPixmap(starRect(option.rect, number), star);
 
+    const QVariant preview = index.data(TrackListModel::PreviewRole);
+    if (preview.isValid()) {
+        const QRect first = starRect(option.rect, 1);
+        paintArrow(painter, QRect(first.left() + fiveStars, option.rect.top(), arrowWidth, option.rect.height() - 1));
+        QPixmap &next = m_preview[selected];
+        if (next.isNull())
+            next = tinted(star, colours(selected).preview);
+        const int stars = std::clamp(preview.toInt() / 20, 0, 5);
+        for (int number = 1; number <= stars; ++number)
+            painter->drawPixmap(previewStarRect(option.rect, number), next);
+    }
     paintSeparator(painter, option.rect);
 }

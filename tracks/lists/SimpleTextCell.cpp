@@ -4,10 +4,9 @@
 #include "tracks/lists/TrackListModel.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
-namespace {
-constexpr int margin = 8;
-} // namespace
+#include <cmath>
 
 SimpleTextCell::Colours SimpleTextCell::colours(bool selected)
 {
@@ -38,6 +37,23 @@ void SimpleTextCell::paintSeparator(QPainter *painter, const QRect &rect)
     painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), Utils::ColorBorder());
 }
 
+void SimpleTextCell::paintArrow(QPainter *painter, const QRect &rect)
+{
+    // Fixed artwork; it never changes with the row's state.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QPointF centre = QRectF(rect).center();
+    QPainterPath arrow;
+    arrow.moveTo(centre.x() - 6, centre.y());
+    arrow.lineTo(centre.x() + 5, centre.y());
+    arrow.moveTo(centre.x() + 1, centre.y() - 4);
+    arrow.lineTo(centre.x() + 5, centre.y());
+    arrow.lineTo(centre.x() + 1, centre.y() + 4);
+    painter->setPen(QPen(Utils::ColorSecondTitle(), 1.5));
+    painter->drawPath(arrow);
+    painter->restore();
+}
+
 Qt::TextElideMode SimpleTextCell::elideFor(const QModelIndex &index)
 {
     return index.data(TrackListModel::FailureRole).isValid() ? Qt::ElideRight : Qt::ElideMiddle;
@@ -59,9 +75,30 @@ void SimpleTextCell::paintText(QPainter *painter, const QRect &rect, const QStri
 void SimpleTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const bool selected = isSelected(option);
+    const Colours c = colours(selected);
+    const QRect inner = option.rect.adjusted(margin, 0, -margin, -1);
+    const QString title = text(index.data(Qt::DisplayRole));
+    const QVariant preview = index.data(TrackListModel::PreviewRole);
     paintBackground(painter, option.rect, selected);
-    paintText(painter, option.rect.adjusted(margin, 0, -margin, -1), text(index.data(Qt::DisplayRole)),
-              colours(selected).title, option.font, elideFor(index));
+    if (!preview.isValid()) {
+        paintText(painter, inner, title, c.title, option.font, elideFor(index));
+        paintSeparator(painter, option.rect);
+        return;
+    }
+    // The new value keeps up to half the room; the current one gives way first.
+    const QString next = text(preview);
+    // Measured as paintText measures, rounded up: a text given exactly its
+    // rounded width may be cut.
+    const QFontMetricsF metrics(option.font, painter->device());
+    const auto widthOf = [&metrics](const QString &shown) { return int(std::ceil(metrics.horizontalAdvance(shown))) + 1; };
+    const int nextWidth = std::min(widthOf(next), std::max(0, (inner.width() - arrowWidth) / 2));
+    const int titleWidth = std::min(widthOf(title), inner.width() - arrowWidth - nextWidth);
+    const QRect titleRect(inner.left(), inner.top(), titleWidth, inner.height());
+    const QRect arrowRect(titleRect.right() + 1, inner.top(), arrowWidth, inner.height());
+    paintText(painter, titleRect, title, c.title, option.font);
+    paintArrow(painter, arrowRect);
+    paintText(painter, QRect(arrowRect.right() + 1, inner.top(), inner.right() - arrowRect.right(), inner.height()), next,
+              c.preview, option.font);
     paintSeparator(painter, option.rect);
 }
 
@@ -80,9 +117,17 @@ int SimpleTextCell::dateColumnWidth(const QFontMetrics &metrics)
     return widestDate(metrics) + 2 * margin + 2;
 }
 
+int SimpleTextCell::previewColumnWidth(const QFontMetrics &metrics, const QString &widestValue)
+{
+    return 2 * (metrics.horizontalAdvance(widestValue) + 2) + arrowWidth + 2 * margin;
+}
+
 QSize SimpleTextCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     // Only the width is measured; every row is the same height.
-    const QString shown = text(index.data(Qt::DisplayRole));
-    return {option.fontMetrics.horizontalAdvance(shown) + 2 * margin, rowHeight};
+    int width = option.fontMetrics.horizontalAdvance(text(index.data(Qt::DisplayRole))) + 2 * margin;
+    const QVariant preview = index.data(TrackListModel::PreviewRole);
+    if (preview.isValid())
+        width += arrowWidth + option.fontMetrics.horizontalAdvance(text(preview)) + 4;
+    return {width, rowHeight};
 }

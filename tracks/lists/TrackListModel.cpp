@@ -7,6 +7,9 @@
 #include <QLocale>
 #include <QMutexLocker>
 
+#include <optional>
+#include <utility>
+
 namespace {
 QVariant dateValue(const std::optional<FileTime> &time)
 {
@@ -39,7 +42,12 @@ void TrackListModel::setCurrentAction(int action)
         return;
     beginResetModel();
     m_action = action;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_previews.clear();
+    }
     endResetModel();
+    emit previewsNeeded();
 }
 
 QList<QUrl> TrackListModel::files() const
@@ -54,9 +62,11 @@ void TrackListModel::setFiles(const QList<QUrl> &files)
     {
         QMutexLocker lock(&m_mutex);
         m_files = files;
+        m_previews.clear();
         rebuildIndex();
     }
     endResetModel();
+    emit previewsNeeded();
 }
 
 QList<TrackObject> TrackListModel::tracks() const
@@ -71,9 +81,11 @@ void TrackListModel::setTracks(const QList<TrackObject> &tracks)
     {
         QMutexLocker lock(&m_mutex);
         m_tracks = tracks;
+        m_previews.clear();
         rebuildIndex();
     }
     endResetModel();
+    emit previewsNeeded();
 }
 
 void TrackListModel::updateTrack(int row, const TrackObject &track)
@@ -128,9 +140,13 @@ int TrackListModel::addFiles(const QList<QUrl> &urls)
         QMutexLocker lock(&m_mutex);
         m_files.append(fresh);
         m_fileSet.unite(seen);
+        if (shown)
+            m_previews.clear();
     }
-    if (shown)
+    if (shown) {
         endInsertRows();
+        emit previewsNeeded();
+    }
     return int(fresh.size());
 }
 
@@ -171,9 +187,13 @@ int TrackListModel::addTracks(const QList<TrackObject> &tracks)
         QMutexLocker lock(&m_mutex);
         m_tracks.append(fresh);
         m_trackLocations.unite(seen);
+        if (shown)
+            m_previews.clear();
     }
-    if (shown)
+    if (shown) {
         endInsertRows();
+        emit previewsNeeded();
+    }
     return int(fresh.size());
 }
 
@@ -190,9 +210,11 @@ void TrackListModel::removeItemsAt(const QList<int> &rowsLastFirst)
             else if (!holdsTracks(m_action) && row >= 0 && row < m_files.size())
                 m_files.removeAt(row);
         }
+        m_previews.clear();
         rebuildIndex();
     }
     endResetModel();
+    emit previewsNeeded();
 }
 
 void TrackListModel::clear()
@@ -203,9 +225,11 @@ void TrackListModel::clear()
         m_files.clear();
         m_tracks.clear();
         m_failures.clear();
+        m_previews.clear();
         rebuildIndex();
     }
     endResetModel();
+    emit previewsNeeded();
 }
 
 void TrackListModel::setOutcome(const QList<QUrl> &items, const QHash<QUrl, QString> &failures)
@@ -258,6 +282,40 @@ void TrackListModel::setToDate(const QDateTime &date)
     m_toDate = date;
 }
 
+void TrackListModel::setPreviews(const QList<QVariant> &previews)
+{
+    QList<QVariant> before;
+    {
+        QMutexLocker lock(&m_mutex);
+        before = std::exchange(m_previews, previews);
+    }
+    // A change of selection in a long list touches a few rows only.
+    const int column = previewColumn(m_action);
+    const int rows = rowCount();
+    int first = -1;
+    for (int row = 0; row <= rows; ++row) {
+        const bool changed = row < rows && before.value(row) != previews.value(row);
+        if (changed && first < 0) {
+            first = row;
+        } else if (!changed && first >= 0) {
+            emit dataChanged(index(first, column), index(row - 1, column));
+            first = -1;
+        }
+    }
+}
+
+QList<QVariant> TrackListModel::previews() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_previews;
+}
+
+QVariant TrackListModel::previewAt(int row) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_previews.value(row);
+}
+
 void TrackListModel::reloadAll()
 {
     const int rows = rowCount();
@@ -287,7 +345,7 @@ int TrackListModel::columnCount(const QModelIndex &parent) const
 
 TrackListModel::CellKind TrackListModel::cellKind(int action, int column)
 {
-    if (column == 1 && (action == SMD || action == CCD))
+    if (column == previewColumn(action) && (action == SMD || action == CCD || action == TN || action == DateAdded))
         return DatePreviewCellKind;
     if (column == 2 && action == Rating)
         return RatingCellKind;
@@ -311,7 +369,7 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
                 return {};
             track = m_tracks.at(index.row());
         }
-        return trackValue(track, index.column(), role);
+        return trackValue(index.row(), track, index.column(), role);
     }
     QUrl url;
     {
@@ -320,14 +378,18 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
             return {};
         url = m_files.at(index.row());
     }
-    return fileValue(url, index.column(), role);
+    return fileValue(index.row(), url, index.column(), role);
+}
+
+int TrackListModel::previewColumn(int action)
+{
+    return holdsTracks(action) || action == DateAdded ? 2 : 1;
 }
 
 namespace {
-// Where a row says that its item was not changed: the column of its new value.
-int outcomeColumn(int action)
+bool previewsDates(int action)
 {
-    return TrackListModel::holdsTracks(action) || action == TrackListModel::DateAdded ? 2 : 1;
+    return TrackListModel::cellKind(action, TrackListModel::previewColumn(action)) == TrackListModel::DatePreviewCellKind;
 }
 
 // What the outcome cell shows. A date preview spans the width of two dates,
@@ -335,7 +397,7 @@ int outcomeColumn(int action)
 // leave the reason to their tooltip.
 QString notChanged(int action, const QString &reason)
 {
-    if (action != TrackListModel::SMD && action != TrackListModel::CCD)
+    if (!previewsDates(action))
         return TrackListModel::tr("not changed");
     QString shown = reason;
     if (shown.size() > 1 && shown.at(1).isLower())
@@ -343,50 +405,55 @@ QString notChanged(int action, const QString &reason)
     return TrackListModel::tr("not changed: %1").arg(shown);
 }
 
-// A row's value in the outcome column of an item the last run could not
-// change; an invalid value where the row shows what it always shows.
-QVariant failureValue(int action, const QString &item, const QString &reason, int column, int role)
+// A row's value in the preview column of an item the last run could not
+// change: it says so in place of what the row would become. Empty where the
+// row shows what it always shows. The item's name is made only for a tooltip.
+template<typename ItemName>
+std::optional<QVariant> failureValue(int action, const QString &reason, int column, int role, ItemName item)
 {
     if (role == TrackListModel::FailureRole)
         return reason.isEmpty() ? QVariant() : QVariant(reason);
-    if (reason.isEmpty() || column != outcomeColumn(action))
-        return {};
+    if (reason.isEmpty() || column != TrackListModel::previewColumn(action))
+        return std::nullopt;
     switch (role) {
     case Qt::ToolTipRole:
-        return TrackListModel::tr("%1 was not changed: %2").arg(item, reason);
+        return TrackListModel::tr("%1 was not changed: %2").arg(item(), reason);
     case TrackListModel::StarsRole:
         return QVariant(QMetaType::fromType<int>()); // no stars, the text instead
     case TrackListModel::PreviewRole:
-        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant(notChanged(action, reason)) : QVariant();
+        return previewsDates(action) ? QVariant(notChanged(action, reason)) : QVariant();
     case Qt::DisplayRole:
-        return action == TrackListModel::SMD || action == TrackListModel::CCD ? QVariant() : QVariant(notChanged(action, reason));
+        if (!previewsDates(action))
+            return QVariant(notChanged(action, reason));
+        break;
     }
-    return {};
+    return std::nullopt;
 }
 } // namespace
 
-QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
+QVariant TrackListModel::fileValue(int row, const QUrl &url, int column, int role) const
 {
-    const QString reason = failureOf(url);
-    const QVariant failed = reason.isEmpty() && role != FailureRole
-                                ? QVariant()
-                                : failureValue(m_action, FileNames::shownPath(url), reason, column, role);
-    if (failed.isValid() || role == FailureRole)
-        return failed;
+    const auto name = [&url] { return FileNames::shownPath(url); };
+    if (const auto failed = failureValue(m_action, failureOf(url), column, role, name))
+        return *failed;
     if (role == Qt::ToolTipRole)
         return column == 0 ? QVariant(FileNames::shownPath(url)) : QVariant();
     if (role == StarsRole)
         return {};
     if (role == PreviewRole) {
-        if (column != 1)
+        if (column != previewColumn(m_action))
             return {};
         if (m_action == SMD) {
             const QDateTime date = toDate();
             return date.isValid() ? QVariant(date) : QVariant();
         }
-        if (m_action == CCD)
-            return dateValue(FileDates::creationDate(url));
-        return {};
+        if (m_action == CCD) {
+            // As the run does: a file without a birth time keeps its date.
+            if (const std::optional<FileTime> created = FileDates::creationDate(url))
+                return created->toDateTime();
+            return FileDates::modificationDate(url) ? QVariant(tr("no creation date")) : QVariant();
+        }
+        return previewAt(row);
     }
     switch (column) {
     case 0:
@@ -405,18 +472,15 @@ QVariant TrackListModel::fileValue(const QUrl &url, int column, int role) const
     return {};
 }
 
-QVariant TrackListModel::trackValue(const TrackObject &track, int column, int role) const
+QVariant TrackListModel::trackValue(int row, const TrackObject &track, int column, int role) const
 {
-    const QString reason = failureOf(track.location);
-    const QVariant failed = reason.isEmpty() && role != FailureRole
-                                ? QVariant()
-                                : failureValue(m_action, QStringLiteral("“%1”").arg(track.name), reason, column, role);
-    if (failed.isValid() || role == FailureRole)
-        return failed;
+    const auto name = [&track] { return QStringLiteral("“%1”").arg(track.name); };
+    if (const auto failed = failureValue(m_action, failureOf(track.location), column, role, name))
+        return *failed;
     if (role == Qt::ToolTipRole)
         return column == 0 ? QVariant(FileNames::shownPath(track.location)) : QVariant();
     if (role == PreviewRole)
-        return {};
+        return column == previewColumn(m_action) ? previewAt(row) : QVariant();
     if (role == StarsRole)
         return column == 2 && m_action == Rating ? QVariant(track.rating / 20) : QVariant();
     switch (column) {

@@ -23,7 +23,7 @@ class TrackListModel : public QAbstractTableModel
 public:
     enum Action { SMD = 0, CCD = 1, TN = 2, PlayCount = 3, Rating = 4, DateAdded = 5 };
     enum Role {
-        PreviewRole = Qt::UserRole + 1, // QDateTime: the date an action will write
+        PreviewRole = Qt::UserRole + 1, // what the row's item will become: a date, a number or a text
         StarsRole,                      // int: rating / 20, truncated toward zero
         CellKindRole,                   // CellKind: how the cell is drawn
         FailureRole,                    // QString: why the last run did not change the row's item
@@ -74,6 +74,16 @@ public:
     QDateTime toDate() const;
     void setToDate(const QDateTime &date);
 
+    // What each row will become where the tool that owns the list works it
+    // out (Sort by Track Number, Play Count, Rating, Date Added): one value
+    // per row, invalid for a row without one, shown in previewColumn(). Only
+    // rows whose value changed are drawn anew. Forgotten when rows come, go
+    // or move, since they would then name other rows: the tool sets them anew.
+    void setPreviews(const QList<QVariant> &previews);
+    QList<QVariant> previews() const;
+    // The column where a row shows what it will become (or why it was not changed).
+    static int previewColumn(int action);
+
     // Views show every row anew / the given cells anew.
     void reloadAll();
     void reloadRows(const QList<int> &rows, int column);
@@ -86,9 +96,14 @@ public:
     // How a cell of this column is drawn in the list of the given action.
     static CellKind cellKind(int action, int column);
 
+signals:
+    // Rows came, went or moved, and the previews set for them are forgotten.
+    void previewsNeeded();
+
 private:
-    QVariant fileValue(const QUrl &url, int column, int role) const;
-    QVariant trackValue(const TrackObject &track, int column, int role) const;
+    QVariant fileValue(int row, const QUrl &url, int column, int role) const;
+    QVariant trackValue(int row, const TrackObject &track, int column, int role) const;
+    QVariant previewAt(int row) const;
     QVariant libraryDateValue(const QUrl &url) const;
     void rebuildIndex();
 
@@ -101,6 +116,7 @@ private:
     QDateTime m_toDate;
     QHash<QUrl, QDateTime> m_libraryDates;
     QHash<QUrl, QString> m_failures;
+    QList<QVariant> m_previews;
 };
 
 // A date as the rows show it: the user's short date and time, with seconds.
