@@ -1,6 +1,9 @@
 #include "bench/Scenario.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -35,6 +38,18 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Runs the scenarios make are no runs of the user's: they go to a
+    // journal of their own, removed at the end.
+    QString ownJournal;
+    if (qEnvironmentVariableIsEmpty("MELVORA_JOURNAL")) {
+        ownJournal = QDir::temp().filePath(QStringLiteral("melvora-bench-%1.sqlite").arg(QCoreApplication::applicationPid()));
+        qputenv("MELVORA_JOURNAL", QFile::encodeName(ownJournal));
+    }
+    const auto removeJournal = qScopeGuard([&ownJournal] {
+        if (!ownJournal.isEmpty())
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QFile::remove(ownJournal + QLatin1String(suffix));
+    });
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

@@ -9,7 +9,11 @@
 #include "tracks/runs/RunRecord.h"
 
 #include <QDateTime>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+
+#include <csignal>
 
 namespace {
 std::optional<RunJournal::Run> lastRun()
@@ -107,6 +111,58 @@ private slots:
         QVERIFY(journal.open());
         QCOMPARE(journal.run(run)->changed, -1); // it never ended
         QVERIFY(journal.run(run)->undone);
+    }
+
+    // The run's process killed half-way, the library running: the journal
+    // written before the first change lets undo give back exactly the files
+    // that changed, and no other.
+    void aKilledRunIsTakenBack()
+    {
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QTemporaryDir dir;
+        const QString model = dir.filePath(QStringLiteral("model.mp3"));
+        QVERIFY(AudioFiles::writeMp3(model, {"Killed", "Artist", "Album", "1"}));
+        QStringList paths;
+        QList<FileTime> earlier;
+        for (int i = 0; i < 4000; ++i) {
+            paths << dir.filePath(QStringLiteral("%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
+            QVERIFY(QFile::copy(model, paths.last()));
+            earlier << FileTime{1'200'000'000 + i, 7};
+            QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(paths.last()), earlier.last()));
+        }
+        QProcess run;
+        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const auto stop = qScopeGuard([&run] {
+            run.kill();
+            run.waitForFinished(5000);
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MELVORA_JOURNAL"), RunJournal::defaultPath()); // this test's journal
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(MELVORA_BENCH), QStringList{QStringLiteral("set-dates"), QStringLiteral("2021-02-03")} + paths);
+        QVERIFY(run.waitForStarted(10000));
+        // Killed as soon as the first file has its new date.
+        const QUrl first = QUrl::fromLocalFile(paths.first());
+        QVERIFY(QTest::qWaitFor([&] { return ModificationFixture::modified(first) != earlier.first(); }, 30000));
+        ::kill(pid_t(run.processId()), SIGKILL);
+        QVERIFY(run.waitForFinished(5000));
+
+        QList<int> changed;
+        for (int i = 0; i < paths.size(); ++i)
+            if (ModificationFixture::modified(QUrl::fromLocalFile(paths[i])) != earlier[i])
+                changed << i;
+        if (changed.size() == paths.size())
+            QSKIP("the run ended before the kill; nothing half-way to take back");
+        const std::optional<RunJournal::Run> cut = lastRun();
+        QVERIFY(cut && cut->items == paths.size() && cut->changed == -1);
+        QWidget view;
+        const auto report = undo(&view, cut->id);
+        QVERIFY(report);
+        QCOMPARE(report->restored, int(changed.size()));
+        QVERIFY(report->leftAlone.isEmpty() && report->failed.isEmpty());
+        for (int i = 0; i < paths.size(); ++i)
+            QCOMPARE(ModificationFixture::modified(QUrl::fromLocalFile(paths[i])), earlier[i]);
     }
 
     // At least the newest hundred runs and every run of the last ninety days stay.

@@ -36,6 +36,8 @@ const char *const runColumns =
 QString RunJournal::defaultPath()
 {
     const QString overridden = qEnvironmentVariable("MELVORA_JOURNAL");
+    if (overridden == u"off")
+        return {};
     if (!overridden.isEmpty())
         return overridden;
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/melvora/journal.sqlite");
@@ -61,6 +63,8 @@ bool RunJournal::open(QString *error)
             *error = why;
         return false;
     };
+    if (m_path.isEmpty())
+        return fail(QStringLiteral("the journal is off"));
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return fail(QStringLiteral("cannot make the folder of %1").arg(m_path));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);

@@ -56,7 +56,8 @@ public:
     static constexpr int keepRuns = 100;
     static constexpr int keepDays = 90;
 
-    // $XDG_DATA_HOME/melvora/journal.sqlite; MELVORA_JOURNAL overrides it.
+    // $XDG_DATA_HOME/melvora/journal.sqlite; MELVORA_JOURNAL overrides it
+    // ("off": no journal, runs cannot be undone; benchmarks compare with it).
     static QString defaultPath();
 
     explicit RunJournal(const QString &path = defaultPath());
