@@ -4,6 +4,7 @@
 // a headless library that has every file.
 
 #include "app/common/FileNames.h"
+#include "bench/CopiedFiles.h"
 #include "bench/Scenario.h"
 #include "bench/StallMeter.h"
 #include "tests/support/AudioFiles.h"
@@ -68,23 +69,10 @@ int smdRun(const QStringList &args)
         return 1;
     }
 
-    // One real tagged file, copied: the run's cost does not depend on tags.
     QTemporaryDir dir;
-    const QString model = dir.filePath(QStringLiteral("model.mp3"));
-    if (!AudioFiles::writeMp3(model, {QStringLiteral("Track"), QStringLiteral("Bench"), QStringLiteral("Set Run"), QStringLiteral("1")})) {
-        std::fprintf(stderr, "smd-run: cannot write %s\n", qPrintable(model));
+    const QList<QUrl> files = copiedFiles(QDir(dir.path()), n, "smd-run");
+    if (files.isEmpty())
         return 1;
-    }
-    QList<QUrl> files;
-    files.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const QString path = dir.filePath(QStringLiteral("%1 Track.mp3").arg(i, 5, 10, QLatin1Char('0')));
-        if (!QFile::copy(model, path)) {
-            std::fprintf(stderr, "smd-run: cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        files.append(QUrl::fromLocalFile(path));
-    }
 
     ModificationViewController tool;
     tool.resize(711, 520);

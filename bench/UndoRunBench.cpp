@@ -2,6 +2,7 @@
 // running, with and without the journal, and the undo of the journalled run.
 
 #include "app/history/UndoRun.h"
+#include "bench/CopiedFiles.h"
 #include "bench/Scenario.h"
 #include "bench/StallMeter.h"
 #include "tests/support/AudioFiles.h"
@@ -45,18 +46,9 @@ int undoRun(const QStringList &args)
         return 1;
     }
     QTemporaryDir dir;
-    const QString model = dir.filePath(QStringLiteral("model.mp3"));
-    if (!AudioFiles::writeMp3(model, {QStringLiteral("Track"), QStringLiteral("Bench"), QStringLiteral("Undo"), QStringLiteral("1")})) {
-        std::fprintf(stderr, "undo-run: cannot write %s\n", qPrintable(model));
+    const QList<QUrl> files = copiedFiles(QDir(dir.path()), n, "undo-run");
+    if (files.isEmpty())
         return 1;
-    }
-    QList<QUrl> files;
-    for (int i = 0; i < n; ++i) {
-        const QString path = dir.filePath(QStringLiteral("%1 Track.mp3").arg(i, 5, 10, QLatin1Char('0')));
-        if (!QFile::copy(model, path))
-            return 1;
-        files.append(QUrl::fromLocalFile(path));
-    }
     LibraryProcess library(dir.filePath(QStringLiteral("Library.sqlite")));
     if (!library.start()) {
         std::fprintf(stderr, "undo-run: cannot start %s\n", qPrintable(LibraryProcess::program()));
