@@ -42,12 +42,8 @@ int printOrder(AlbumOrder::Key key, const QByteArrayList &paths)
     files.reserve(paths.size());
     for (const QByteArray &path : paths)
         files.append(FileNames::urlOf(FileNames::cleaned(path)));
-    // One line per file whatever its name or tags hold: the name as it
-    // reads, with bytes that are not UTF-8 escaped.
-    for (const QUrl &url : AlbumOrder::sorted(files, key)) {
-        const QString line = FileNames::shownName(url) + u'\t' + Utils::printable(ID3Parser::getAudioFileTrackNumber(url));
+    for (const QString &line : AlbumOrder::listing(files, key))
         std::printf("%s\n", line.toUtf8().constData());
-    }
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "tracks/files/AlbumOrder.h"
 
 #include "app/common/FileNames.h"
+#include "app/common/Utils.h"
 #include "tracks/files/ID3Parser.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -78,4 +79,13 @@ QList<QUrl> AlbumOrder::sorted(const QList<QUrl> &files, Key which)
     for (qsizetype i : order)
         result.append(files[i]);
     return result;
+}
+
+QStringList AlbumOrder::listing(const QList<QUrl> &files, Key which)
+{
+    QStringList lines;
+    lines.reserve(files.size());
+    for (const QUrl &url : sorted(files, which))
+        lines.append(FileNames::shownName(url) + u'\t' + Utils::printable(ID3Parser::getAudioFileTrackNumber(url)));
+    return lines;
 }

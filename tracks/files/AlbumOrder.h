@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 // The order in which an album's files run: by disc and track-number text
@@ -19,4 +20,8 @@ int compareKeys(const QString &a, const QString &b);
 // The files sorted ascending; files with equal keys keep their order. Each
 // file's key is read once.
 QList<QUrl> sorted(const QList<QUrl> &files, Key key);
+// The files sorted, one line each as a person and a script read it: the
+// file name, a tab, the track-number text; never a control character, so a
+// line is one file whatever its name or tags hold.
+QStringList listing(const QList<QUrl> &files, Key key);
 } // namespace AlbumOrder
