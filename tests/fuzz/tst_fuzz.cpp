@@ -7,9 +7,8 @@
 // duplicated pieces and size fields set to huge values.
 //
 // MELVORA_FUZZ_SEED and MELVORA_FUZZ_COUNT choose another seed and more
-// inputs. Each failure names its input, and the first hundred failing inputs
-// are kept; after a crash or a hang the input in hand is printed. Inputs that
-// once failed belong in regressions/.
+// inputs. Each failure names its input and how it was made from the seed;
+// inputs that once failed belong in regressions/.
 
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
@@ -28,57 +27,16 @@
 #include <QTest>
 
 #include <algorithm>
-#include <csignal>
-#include <cstring>
 #include <random>
-#include <unistd.h>
 
 namespace {
 constexpr quint64 defaultSeed = 20240611;
 constexpr int defaultCount = 5000;
 constexpr int batchSize = 100;
-constexpr int keptAtMost = 100;
 // Each read or add takes about a millisecond; only something stuck takes this.
 constexpr qint64 callBoundMs = 3000;
 // The command reads each of a batch's files twice; this only ends a hang.
 constexpr int commandBoundMs = 60000;
-
-// The input in hand, for the report of a crash or a hang (QTest's watchdog
-// aborts a test function that does not end).
-char inputInHand[4096];
-struct sigaction previousAction[NSIG];
-
-void reportInputInHand(int signal, siginfo_t *info, void *context)
-{
-    if (inputInHand[0])
-        (void)!::write(STDERR_FILENO, inputInHand, std::strlen(inputInHand));
-    const struct sigaction &previous = previousAction[signal];
-    if (previous.sa_flags & SA_SIGINFO)
-        previous.sa_sigaction(signal, info, context);
-    else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN)
-        previous.sa_handler(signal);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-void reportCrashes()
-{
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        struct sigaction action = {};
-        action.sa_sigaction = reportInputInHand;
-        action.sa_flags = SA_SIGINFO | SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, &previousAction[signal]);
-    }
-}
-
-void setInputInHand(const QString &path)
-{
-    const QByteArray line = "\nFUZZ: input in hand: " + QFile::encodeName(path) + '\n';
-    const size_t n = std::min(sizeof inputInHand - 1, size_t(line.size()));
-    std::memcpy(inputInHand, line.constData(), n);
-    inputInHand[n] = '\0';
-}
 
 bool hasControl(const QString &text)
 {
@@ -241,7 +199,6 @@ class FuzzTest : public QObject
     int m_count = defaultCount;
     QList<QByteArray> m_originals;
     QStringList m_originalNames; // "disc.flac"
-    QStringList m_failedInputs;
 
     // The in-process readers on one file; what went wrong, if anything. The
     // track text goes to `track` for the comparison with the command line.
@@ -249,7 +206,6 @@ class FuzzTest : public QObject
     {
         QStringList wrong;
         const QUrl url = QUrl::fromLocalFile(path);
-        setInputInHand(path);
         QElapsedTimer timer;
         timer.start();
         const ID3Parser::AlbumPlace place = ID3Parser::getAlbumPlace(url);
@@ -258,7 +214,6 @@ class FuzzTest : public QObject
         const qint64 id = m_library->addFile(url);
         if (const qint64 ms = timer.elapsed(); ms > callBoundMs)
             wrong << QStringLiteral("adding to the library took %1 ms").arg(ms);
-        inputInHand[0] = '\0';
 
         if (!isTrackText(place.track))
             wrong << QStringLiteral("track text %1").arg(QString::fromLatin1(place.track.toUtf8().toPercentEncoding()));
@@ -275,10 +230,8 @@ class FuzzTest : public QObject
     }
 
     // `melvora-bench album-order --key track` over the files: one line per
-    // file, its name and the track text the reader gave in-process. The
-    // names of the files the command got wrong go to `suspects`.
-    QStringList readByCommand(const QStringList &paths, const QHash<QString, QString> &trackByName,
-                              QSet<QString> *suspects)
+    // file, its name and the track text the reader gave in-process.
+    QStringList readByCommand(const QStringList &paths, const QHash<QString, QString> &trackByName)
     {
         QProcess bench;
         const auto stop = qScopeGuard([&bench] {
@@ -290,17 +243,13 @@ class FuzzTest : public QObject
         bench.start(QStringLiteral(MELVORA_BENCH),
                     QStringList{QStringLiteral("album-order"), QStringLiteral("--key"), QStringLiteral("track"),
                                 QStringLiteral("--")} + paths);
-        if (!bench.waitForStarted() || !bench.waitForFinished(commandBoundMs)) {
-            *suspects = QSet<QString>(trackByName.keyBegin(), trackByName.keyEnd());
+        if (!bench.waitForStarted() || !bench.waitForFinished(commandBoundMs))
             return {QStringLiteral("album-order did not finish: %1").arg(bench.errorString())};
-        }
         QStringList wrong;
-        if (bench.exitStatus() != QProcess::NormalExit || bench.exitCode() != 0) {
-            *suspects = QSet<QString>(trackByName.keyBegin(), trackByName.keyEnd());
+        if (bench.exitStatus() != QProcess::NormalExit || bench.exitCode() != 0)
             wrong << QStringLiteral("album-order ended with status %1, code %2: %3")
                          .arg(bench.exitStatus()).arg(bench.exitCode())
                          .arg(QString::fromUtf8(bench.readAllStandardError().right(2000)));
-        }
         QStringList lines = QString::fromUtf8(bench.readAllStandardOutput()).split(u'\n');
         if (lines.last().isEmpty())
             lines.removeLast();
@@ -313,15 +262,10 @@ class FuzzTest : public QObject
             const QStringList fields = line.split(u'\t');
             const QString name = fields.value(0);
             if (fields.size() != 2 || !trackByName.contains(name) || seen.contains(name)
-                || fields.at(1) != trackByName.value(name)) {
+                || fields.at(1) != trackByName.value(name))
                 unexpected << QString::fromLatin1(line.toUtf8().toPercentEncoding(" /"));
-                suspects->insert(name);
-            }
             seen.insert(name);
         }
-        for (auto name = trackByName.keyBegin(); name != trackByName.keyEnd(); ++name)
-            if (!seen.contains(*name))
-                suspects->insert(*name);
         if (!unexpected.isEmpty())
             wrong << QStringLiteral("album-order printed %1 unexpected lines, first %2")
                          .arg(unexpected.size()).arg(unexpected.first());
@@ -336,8 +280,8 @@ class FuzzTest : public QObject
         return QByteArray::number(failures.size()) + " failures, listed above";
     }
 
-    // Every reader on every file; the failures, each with its file. The
-    // files that failed are remembered, to be kept.
+    // Every reader on every file; the failures, each with its file and how
+    // it was made (the seed and its index make it again).
     QStringList readAll(const QStringList &paths, const QHash<QString, QString> &how = {})
     {
         QStringList failures;
@@ -345,20 +289,14 @@ class FuzzTest : public QObject
         for (const QString &path : paths) {
             const QString name = QFileInfo(path).fileName();
             const QStringList wrong = readInProcess(path, &trackByName[name]);
-            if (!wrong.isEmpty()) {
+            if (!wrong.isEmpty())
                 failures << QStringLiteral("%1 (%2): %3").arg(path, how.value(name, QStringLiteral("as saved")),
                                                               wrong.join(QStringLiteral("; ")));
-                m_failedInputs.append(path);
-            }
         }
-        QSet<QString> suspects;
-        const QStringList wrong = readByCommand(paths, trackByName, &suspects);
+        const QStringList wrong = readByCommand(paths, trackByName);
         if (!wrong.isEmpty())
             failures << (paths.size() == 1 ? paths.first() : paths.first() + QStringLiteral(" ... ") + paths.last())
                             + QStringLiteral(": ") + wrong.join(QStringLiteral("; "));
-        for (const QString &path : paths)
-            if (suspects.contains(QFileInfo(path).fileName()) && !m_failedInputs.contains(path))
-                m_failedInputs.append(path);
         return failures;
     }
 
@@ -371,7 +309,6 @@ private slots:
         m_seed = environmentNumber("MELVORA_FUZZ_SEED", defaultSeed);
         m_count = int(environmentNumber("MELVORA_FUZZ_COUNT", defaultCount));
         qInfo("fuzz seed %llu, %d damaged files (MELVORA_FUZZ_SEED, MELVORA_FUZZ_COUNT)", m_seed, m_count);
-        reportCrashes();
 
         // The originals: every format, tagged, once also with a disc number.
         // Each reads right, or damaging it would prove nothing.
@@ -448,23 +385,6 @@ private slots:
         }
         const QStringList failures = readAll(paths, how);
         QVERIFY2(failures.isEmpty(), summary(failures).constData());
-    }
-
-    // The first damaged files that failed outlive the test, for regressions/.
-    void cleanupTestCase()
-    {
-        QStringList kept;
-        for (const QString &path : std::as_const(m_failedInputs))
-            if (path.startsWith(m_dir.path()) && kept.size() < keptAtMost)
-                kept.append(path);
-        if (kept.isEmpty())
-            return;
-        QTemporaryDir keep(QDir::temp().filePath(QStringLiteral("tst_fuzz-failed-XXXXXX")));
-        keep.setAutoRemove(false);
-        for (const QString &path : std::as_const(kept))
-            QFile::copy(path, keep.filePath(QFileInfo(path).fileName()));
-        qWarning("%d inputs failed; the first %d damaged ones are kept in %s", int(m_failedInputs.size()),
-                 int(kept.size()), qPrintable(keep.path()));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <atomic>
 #include <thread>
 
 class LibraryWritesTest : public ScriptingTestBase
@@ -81,7 +82,9 @@ private slots:
         const QDateTime past(QDate(2005, 6, 7), QTime(8, 9, 10, 110));
         QVERIFY(AudioFiles::writeTags(known, {QStringLiteral("Retagged"), {}, {}, {}}));
         QVERIFY(setModified(known, past));
-        QTest::qWait(150); // let the file's change time age past its clock's steps
+        // The library trusts a file's stamp only once its change time is older
+        // than its clock's steps: wait until it is.
+        QTRY_VERIFY(QFileInfo(known).metadataChangeTime().msecsTo(QDateTime::currentDateTime()) > 150);
 
         struct Case
         {
@@ -148,8 +151,12 @@ private slots:
         qint64 inFlightId = 0;
         int inFlightValue = 0;
         const pid_t pid = pid_t(library.pid());
-        std::thread killer([pid] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        // Killed from another thread once the writes are well under way, so
+        // that a call is in flight when it dies.
+        std::atomic<int> written{0};
+        std::thread killer([pid, &written] {
+            while (written.load() < 500)
+                std::this_thread::yield();
             ::kill(pid, SIGKILL);
         });
         for (int n = 1; n < 1000000; ++n) {
@@ -160,7 +167,9 @@ private slots:
                 break;
             QCOMPARE(reply.arguments().value(0).toInt(), n);
             acknowledged[inFlightId] = n;
+            written.store(n);
         }
+        written.store(1 << 30); // the killer goes even when the library died first
         killer.join();
         library.kill();
         QVERIFY(acknowledged.size() == ids.size());

@@ -2,7 +2,6 @@
 // controls and the runs over real files. The library is not running.
 #include "tests/modification/ModificationFixture.h"
 
-#include "style/Motion.h"
 #include "tools/modification/ClockFace.h"
 #include "tracks/lists/DropHintImage.h"
 
@@ -108,9 +107,8 @@ private slots:
         QVERIFY(f.listed(0).isEmpty());
         // Files dropped while the table is still fading out: the list is shown.
         f.drop(0, files);
-        QTest::qWait(Motion::fadeMs * 2);
+        QTRY_COMPARE(tableFade->opacity(), 1.0);
         QVERIFY(table->isVisible());
-        QCOMPARE(tableFade->opacity(), 1.0);
         QCOMPARE(hint->opacity(), 0.0);
     }
 

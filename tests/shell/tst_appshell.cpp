@@ -27,7 +27,7 @@ class AppShellTest : public QObject
     void settle()
     {
         QTRY_VERIFY_WITH_TIMEOUT(!delegate->isSwitching(), 3000);
-        QTest::qWait(350);
+        QTRY_COMPARE(delegate->arrowTop(), delegate->arrowTopForTab(delegate->currentTabIndex()));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -97,7 +97,7 @@ private slots:
     {
         for (int i : {1, 3, 0}) {
             delegate->tabChanged(delegate->tab(i));
-            QTest::qWait(40);
+            QCoreApplication::processEvents(); // the switch has started
         }
         delegate->tabChanged(delegate->tab(2));
         settle();
