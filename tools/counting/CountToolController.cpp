@@ -12,8 +12,7 @@
 #include "tracks/lists/SimpleTextCell.h"
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
-#include "tracks/runs/CountWriter.h"
-#include "tracks/runs/RunRecord.h"
+#include "tracks/runs/CountRun.h"
 
 #include <QButtonGroup>
 #include <QHeaderView>
@@ -216,50 +215,23 @@ void CountToolController::startPerformCOUNT()
         return;
 
     const QList<TrackObject> tracks = dropView()->tracks();
-    const CountPolicy policy = *m_kind.policy;
     const auto field = m_kind.listedValue;
-    const CountMode mode = m_currentAction == 0 ? CountMode::Set : CountMode::AddOrSubtract;
-    const bool add = m_radio->checkedId() == 0;
-    const qint32 setCount = m_setCount;
-    const qint32 setCount2 = m_setCount2;
+    CountRun::Setting setting;
+    setting.policy = *m_kind.policy;
+    setting.mode = m_currentAction == 0 ? CountMode::Set : CountMode::AddOrSubtract;
+    setting.add = m_radio->checkedId() == 0;
+    setting.setCount = m_setCount;
+    setting.setCount2 = m_setCount2;
+    QList<CountRun::Item> items;
+    for (int row : rows)
+        items.append({tracks.at(row).location, tracks.at(row).*field});
     // What the library stored for each item, filled in on the worker and
     // read by the end step, which the worker posts after the last answer.
-    auto stored = std::make_shared<QList<std::optional<qint32>>>(rows.size());
-    auto writer = std::make_shared<std::unique_ptr<CountWriter>>();
+    auto stored = std::make_shared<CountRun::Stored>();
 
     BatchRun::Steps steps;
-    steps.count = int(rows.size());
+    static_cast<RunSteps &>(steps) = CountRun::steps(items, setting, stored);
     steps.barValue = [](int k) { return k + 1; };
-    // The journal learns each track's value and the value it will get before
-    // the first write, so that the run can be taken back.
-    auto record = std::make_shared<qint64>(0);
-    const bool ratings = m_kind.listAction == TrackListModel::Rating;
-    steps.before = [=] {
-        *writer = std::make_unique<CountWriter>(policy);
-        QList<RunJournal::Entry> entries;
-        entries.reserve(rows.size());
-        for (int row : rows) {
-            const TrackObject &track = tracks.at(row);
-            const qint32 value = std::clamp(newValue(policy, mode, add, setCount, setCount2, track.*field),
-                                            policy.minimum, policy.maximum);
-            entries.append({track.location.toString(QUrl::FullyEncoded), RunJournal::Value{track.*field, 0},
-                            RunJournal::Value{value, 0}});
-        }
-        *record = RunRecord::begin(ratings ? QStringLiteral("Rating") : QStringLiteral("Play Count"),
-                                   ratings ? RunJournal::Kind::Rating : RunJournal::Kind::PlayCount, entries);
-        return true;
-    };
-    steps.work = [=](int k) {
-        const TrackObject &track = tracks.at(rows.at(k));
-        const qint32 value = newValue(policy, mode, add, setCount, setCount2, track.*field);
-        (*writer)->write(track.location, value, [stored, k](std::optional<qint32> result) { (*stored)[k] = result; });
-        return QString(); // the answer comes later; the end step reads it
-    };
-    steps.after = [writer, record, stored] {
-        (*writer)->finish();
-        writer->reset();
-        RunRecord::finish(*record, int(std::count_if(stored->cbegin(), stored->cend(), [](const auto &v) { return v.has_value(); })));
-    };
     QPointer<CountToolController> self(this);
     steps.end = [self, rows, tracks, stored, field](const BatchRun::Failures &) {
         if (!self)
@@ -267,8 +239,7 @@ void CountToolController::startPerformCOUNT()
         self->m_run = nullptr;
         // A track the library did not write keeps the value it had, and its
         // row says so.
-        const QString reason = ITunesApplication::iTunes().isRunning() ? tr("The library did not store it")
-                                                                        : tr("The library is not running");
+        const QString reason = CountRun::reasonNotStored();
         QList<QUrl> items;
         QHash<QUrl, QString> failures;
         for (int k = 0; k < rows.size(); ++k) {

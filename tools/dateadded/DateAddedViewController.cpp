@@ -8,7 +8,7 @@
 #include "style/Palette.h"
 #include "style/SlidingBackButton.h"
 #include "style/ToolHeader.h"
-#include "tools/dateadded/HandOverPreview.h"
+#include "tracks/runs/HandOverPreview.h"
 #include "tools/dateadded/HandOverReport.h"
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/library/ITunesApplication.h"
@@ -18,7 +18,7 @@
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"
 #include "tracks/runs/HandOver.h"
-#include "tracks/runs/RunRecord.h"
+#include "tracks/runs/HandOverRun.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QButtonGroup>
@@ -29,16 +29,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 // What the worker of one run finds out, read by the end step.
-struct DateAddedViewController::RunState
-{
-    QList<QUrl> files;
-    QList<int> order;
-    bool libraryRunning = true;
-    int handed = 0;                 // files handed over, in order
-    QList<QDateTime> before, after; // the library's date added of each handed file
-    qint64 lastStart = 0, lastEnd = 0;
-    QHash<QUrl, QString> failed;    // handed files the library did not add, and why
-};
 
 DateAddedViewController::DateAddedViewController(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::DateAddedViewController>())
@@ -173,88 +163,46 @@ void DateAddedViewController::setButtonClick()
 
 void DateAddedViewController::startPerform()
 {
-    auto state = std::make_shared<RunState>();
-    state->files = dropView()->files();
-    const int count = int(state->files.size());
+    const QList<QUrl> files = dropView()->files();
+    const int count = int(files.size());
     const bool forwards = firstToLast();
-    state->order = HandOver::order(count, forwards);
+    const std::shared_ptr<HandOverRun::State> state = HandOverRun::prepare(files, forwards);
     auto stop = std::make_shared<StopFlag>();
 
     BatchRun::Steps steps;
-    steps.count = count;
+    static_cast<RunSteps &>(steps) = HandOverRun::steps(state, stop);
     steps.stop = stop;
     steps.stoppable = true;
     steps.progressBeforeWork = true;
     steps.secondsLeft = [count](int k) { return count - k; };
     steps.barValue = [state, count, forwards](int k) { return HandOver::barValue(state->order.at(k), count, forwards); };
-    steps.before = [state] {
-        state->libraryRunning = ITunesApplication::iTunes().isRunning();
-        return state->libraryRunning;
-    };
-    steps.work = [state, stop](int k) {
-        // Not before the library's clock has passed into a later second.
-        if (k > 0 && !stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd)))
-            return QString();
-        const ITunesApplication library = ITunesApplication::iTunes();
-        const QUrl file = state->files.at(state->order.at(k));
-        const auto held = library.trackOfFile(file);
-        state->before.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
-        state->lastStart = QDateTime::currentMSecsSinceEpoch();
-        const bool added = library.add({file}).isValid();
-        state->lastEnd = QDateTime::currentMSecsSinceEpoch();
-        ++state->handed;
-        return added ? QString() : tr("The library did not add it");
-    };
-    steps.after = [state, stop] {
-        if (!state->libraryRunning || state->handed == 0)
-            return;
-        // The last file too is a second clear of whatever comes next.
-        stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd));
-        const ITunesApplication library = ITunesApplication::iTunes();
-        for (int k = 0; k < state->handed; ++k) {
-            const auto held = library.trackOfFile(state->files.at(state->order.at(k)));
-            state->after.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
-        }
-        // The journal keeps what the run did: each file handed over and
-        // whether the library held it before. Adding a file is what gives it
-        // its Date Added, so the run cannot be taken back.
-        QList<RunJournal::Entry> entries;
-        for (int k = 0; k < state->handed; ++k)
-            entries.append({state->files.at(state->order.at(k)).toString(QUrl::FullyEncoded),
-                            RunJournal::Value{state->before.at(k).isValid() ? 1 : 0, 0}, RunJournal::Value{1, 0}});
-        RunRecord::finish(RunRecord::begin(QStringLiteral("Date Added"), RunJournal::Kind::DateAdded, entries),
-                          int(std::count_if(state->after.cbegin(), state->after.cend(),
-                                            [](const QDateTime &date) { return date.isValid(); })));
-    };
     QPointer<DateAddedViewController> self(this);
     steps.end = [self, state](const BatchRun::Failures &failed) {
+        QHash<QUrl, QString> failures;
         for (auto it = failed.cbegin(); it != failed.cend(); ++it)
-            state->failed.insert(state->files.at(state->order.at(it.key())), it.value());
+            failures.insert(state->files.at(state->order.at(it.key())), it.value());
         if (self)
-            self->endRun(state);
+            self->endRun(*state, failures);
     };
     m_run = BatchRun::start(this, std::move(steps));
 }
 
-void DateAddedViewController::endRun(const std::shared_ptr<RunState> &state)
+void DateAddedViewController::endRun(const HandOverRun::State &state, const QHash<QUrl, QString> &failed)
 {
     m_run = nullptr;
-    if (!state->libraryRunning) {
+    if (!state.libraryRunning) {
         // Nothing was handed over: the list stays as it was.
         emit runFinished();
         return;
     }
-    QList<QUrl> handed;
-    for (int k = 0; k < state->handed; ++k)
-        handed.append(state->files.at(state->order.at(k)));
-    const QList<HandOver::Miss> misses = HandOver::check(state->before, state->after);
+    const QList<QUrl> handed = state.handedFiles();
+    const QList<HandOver::Miss> misses = state.misses();
     QMessageBox *report = handOverReport(handed, misses, window());
     // A file the library did not add stays listed, saying why.
     QList<QUrl> done;
     for (const QUrl &file : std::as_const(handed))
-        if (!state->failed.contains(file))
+        if (!failed.contains(file))
             done.append(file);
-    const QHash<QUrl, QString> failed = state->failed;
     if (!report) {
         finishRun(done, failed);
         return;

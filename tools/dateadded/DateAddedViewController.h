@@ -2,6 +2,7 @@
 
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/FileDropDelegate.h"
+#include "tracks/runs/HandOverRun.h"
 
 #include <QHash>
 #include <QPointer>
@@ -60,10 +61,9 @@ signals:
     void runFinished();
 
 private:
-    struct RunState;
     void awakeFromNib();
     void lookUpInLibrary(const QList<QUrl> &files);
-    void endRun(const std::shared_ptr<RunState> &state);
+    void endRun(const HandOverRun::State &state, const QHash<QUrl, QString> &failed);
     // Keeps in the list only the files that were not handed over, and marks
     // those the library did not add.
     void finishRun(const QList<QUrl> &handed, const QHash<QUrl, QString> &failed);

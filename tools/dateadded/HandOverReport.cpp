@@ -1,6 +1,7 @@
 #include "tools/dateadded/HandOverReport.h"
 
 #include "app/common/FileNames.h"
+#include "tracks/runs/HandOverRun.h"
 
 #include <QMessageBox>
 
@@ -8,20 +9,6 @@ namespace {
 // Lines that fit on a screen beside the message's other text.
 constexpr int shownFiles = 15;
 
-QString reason(HandOver::Miss miss)
-{
-    switch (miss) {
-    case HandOver::Miss::NotTaken:
-        return QMessageBox::tr("iTunes did not take the file");
-    case HandOver::Miss::AlreadyHeld:
-        return QMessageBox::tr("already in the library; its Date Added did not change");
-    case HandOver::Miss::NotLater:
-        return QMessageBox::tr("not later than the file before it");
-    case HandOver::Miss::None:
-        break;
-    }
-    return {};
-}
 } // namespace
 
 QMessageBox *handOverReport(const QList<QUrl> &handed, const QList<HandOver::Miss> &misses, QWidget *window)
@@ -30,7 +17,7 @@ QMessageBox *handOverReport(const QList<QUrl> &handed, const QList<HandOver::Mis
     for (qsizetype k = 0; k < handed.size() && k < misses.size(); ++k)
         if (misses.at(k) != HandOver::Miss::None)
             lines.append(QStringLiteral("%1 — %2").arg(FileNames::shownName(handed.at(k)),
-                                                       reason(misses.at(k))));
+                                                       HandOverRun::describe(misses.at(k))));
     if (lines.isEmpty())
         return nullptr;
     const qsizetype more = lines.size() - shownFiles;

@@ -1,6 +1,6 @@
 #include "tools/modification/ChosenDate.h"
 
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 
 void ChosenDate::enter(const QDateTime &now)
 {

@@ -11,7 +11,7 @@
 #include "style/SlidingBackButton.h"
 #include "style/ToolHeader.h"
 #include "tools/modification/ActionCell.h"
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 #include "tools/modification/TrackNumberPreview.h"
 #include "tracks/files/AlbumOrder.h"
 #include "tracks/files/FileDates.h"

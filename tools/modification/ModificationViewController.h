@@ -5,6 +5,7 @@
 #include "tracks/files/FileDates.h"
 #include "tracks/lists/BatchRun.h"
 #include "tracks/lists/FileDropDelegate.h"
+#include "tracks/runs/DateRuns.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -106,10 +107,8 @@ private:
     void showTimeSMD();
     // After a change of the chosen date: the controls and the previews show it.
     void chosenDateChangedSMD(bool day);
-    // Starts a run over the files; planned(i) is the time file i will get
-    // (none: the file is left as it is), written to the journal first.
-    void launchRun(int action, const QList<QUrl> &files, BatchRun::Steps steps,
-                   std::function<std::optional<FileTime>(int index)> planned);
+    // Starts a run over the files of the action's list.
+    void launchRun(int action, const DateRuns::DateRun &run);
 
     std::unique_ptr<Ui::ModificationViewController> ui;
     QStandardItemModel *m_actions = nullptr;

@@ -1,7 +1,7 @@
 #include "tools/modification/TrackNumberPreview.h"
 
 #include "app/common/WhenReady.h"
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/lists/TrackListModel.h"
 

@@ -3,7 +3,6 @@
 #include "app/common/Utils.h"
 #include "style/Palette.h"
 #include "tracks/runs/StopFlag.h"
-#include "tracks/library/LibraryRefresh.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -51,16 +50,6 @@ private:
     bool m_closable = false;
 };
 
-// A step the tool supplied must not take the run down with it: a failed item
-// is skipped and the run goes on.
-template <typename F>
-void guarded(F &&f)
-{
-    try {
-        f();
-    } catch (...) {
-    }
-}
 } // namespace
 
 // What the worker shares with the run: the stop request made when the
@@ -146,11 +135,8 @@ void BatchRun::launch()
     m_sheet->show();
 
     const int count = m_steps.count;
-    const auto before = m_steps.before;
-    const auto work = m_steps.work;
+    const RunSteps steps = m_steps;
     const auto barValue = m_steps.barValue;
-    const auto afterProgress = m_steps.afterProgress;
-    const auto after = m_steps.after;
     const bool progressFirst = m_steps.progressBeforeWork;
     const std::shared_ptr<Shared> shared = m_shared;
     BatchRun *run = this;
@@ -173,32 +159,15 @@ void BatchRun::launch()
             if (!shared->stepQueued.exchange(true))
                 QMetaObject::invokeMethod(run, [run] { run->newestProgressStep(); }, Qt::QueuedConnection);
         };
-        // The library refreshes of the items need not be answered one by
-        // one; all are answered before the end step.
-        LibraryRefreshBatch libraryRefreshes;
-        bool go = true;
-        if (before)
-            guarded([&] { go = before(); });
-        for (int i = 0; go && i < count && !shared->stop->isRequested(); ++i) {
+        const auto progress = [&](int i, bool worked) {
+            if (worked == progressFirst)
+                return;
             int value = i;
             if (barValue)
-                guarded([&] { value = barValue(i); });
-            if (progressFirst)
-                post(i, value);
-            // A step that throws leaves this reason standing.
-            QString failure = work ? tr("unexpected error") : QString();
-            if (work)
-                guarded([&] { failure = work(i); });
-            if (!failure.isEmpty())
-                shared->failed.insert(i, failure);
-            if (!progressFirst)
-                post(i, value);
-            if (afterProgress && failure.isEmpty())
-                guarded([&] { afterProgress(i); });
-        }
-        if (after)
-            guarded(after);
-        libraryRefreshes.finish();
+                value = barValue(i);
+            post(i, value);
+        };
+        shared->failed = RunLoop::run(steps, *shared->stop, progress);
         QMetaObject::invokeMethod(run, [run] { run->endStep(); }, Qt::QueuedConnection);
         shared->done.release();
     });
@@ -257,8 +226,12 @@ void BatchRun::endStep()
         m_sheet->hide();
         m_sheet->deleteLater();
     }
-    if (m_steps.end)
-        guarded([this] { m_steps.end(m_shared->failed); });
+    // An end step that throws must not leave the run undeleted.
+    try {
+        if (m_steps.end)
+            m_steps.end(m_shared->failed);
+    } catch (...) {
+    }
     emit finished();
     deleteLater();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tracks/runs/RunSteps.h"
+
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -28,21 +30,13 @@ class BatchRun : public QObject
 {
     Q_OBJECT
 public:
-    // The items whose work failed, by index, each with its reason.
-    using Failures = QMap<int, QString>;
+    using Failures = RunSteps::Failures;
 
-    struct Steps
+    // The work (see RunSteps), and what the sheet shows of it.
+    struct Steps : RunSteps
     {
-        int count = 0;                                // number of items
-        std::function<bool()> before;                 // worker; false: work no item (end still runs)
-        // Worker; per-item work: "" when done, else why the item was not
-        // changed. A failed item gets no afterProgress (the library is not
-        // told about a file that did not change); the run goes on.
-        std::function<QString(int index)> work;
         std::function<int(int index)> barValue;       // bar value posted for the item
         bool progressBeforeWork = false;              // post the bar value before the item's work
-        std::function<void(int index)> afterProgress; // worker; e.g. the library refresh
-        std::function<void()> after;                  // worker; after the last item, before the end step
         std::function<void(const Failures &failed)> end; // main thread; the table refresh
         // A long run the user may stop: the sheet shows the time left and a
         // Stop button (Escape too). Stopping, or the program quitting, ends

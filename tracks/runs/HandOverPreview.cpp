@@ -1,4 +1,4 @@
-#include "tools/dateadded/HandOverPreview.h"
+#include "tracks/runs/HandOverPreview.h"
 
 #include "tracks/runs/HandOver.h"
 

@@ -1,4 +1,4 @@
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 
 namespace ModificationDates {
 
