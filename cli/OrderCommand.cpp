@@ -4,7 +4,6 @@
 #include "tracks/files/AlbumOrder.h"
 
 #include <cstdio>
-#include <optional>
 
 namespace OrderCommand {
 
@@ -14,40 +13,22 @@ const char *const help =
     "track-number text (\"-\" for none). By track: disc, then track number, files\n"
     "without a number last. A folder stands for the audio files below it.\n";
 
-int run(const QByteArrayList &arguments)
+int run(const QByteArrayList &list)
 {
-    std::optional<AlbumOrder::Key> key;
-    QByteArrayList names;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QByteArray &argument = arguments.at(i);
-        if (argument == "--help") {
-            std::fputs(help, stdout);
-            return CommandLine::Done;
-        }
-        if (argument == "--by" && i + 1 < arguments.size()) {
-            const QByteArray by = arguments.at(++i);
-            key = by == "track" ? std::optional(AlbumOrder::Key::TrackNumber)
-                : by == "name"  ? std::optional(AlbumOrder::Key::FileName)
-                                : std::nullopt;
-            if (!key)
-                break;
-        } else if (argument == "--") {
-            names += arguments.mid(i + 1);
-            break;
-        } else if (argument.startsWith("--")) {
-            key.reset();
-            break;
-        } else {
-            names.append(argument);
-        }
-    }
-    if (!key || names.isEmpty()) {
-        std::fputs(help, stderr);
-        return CommandLine::Usage;
-    }
+    const CommandLine::Arguments arguments = CommandLine::parse(list, {}, {"--by"});
+    if (arguments.has("--help"))
+        return std::fputs(help, stdout), CommandLine::Done;
+    if (!arguments.error.isEmpty())
+        return CommandLine::usage(help, arguments.error);
+    const QByteArray by = arguments.value("--by");
+    if (by != "track" && by != "name")
+        return CommandLine::usage(help, QStringLiteral("--by takes track or name"));
+    if (arguments.names.isEmpty())
+        return CommandLine::usage(help, QStringLiteral("no file given"));
     bool missing = false;
-    const QList<QUrl> files = CommandLine::files(names, &missing);
-    for (const QString &line : AlbumOrder::listing(files, *key))
+    const QList<QUrl> files = CommandLine::files(arguments.names, &missing);
+    const AlbumOrder::Key key = by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName;
+    for (const QString &line : AlbumOrder::listing(files, key))
         std::printf("%s\n", line.toUtf8().constData());
     return missing ? CommandLine::SomeFailed : CommandLine::Done;
 }

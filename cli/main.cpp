@@ -2,6 +2,10 @@
 
 #include "app/common/Utils.h"
 #include "cli/CommandLine.h"
+#include "cli/CountCommands.h"
+#include "cli/DateAddedCommand.h"
+#include "cli/DateCommands.h"
+#include "cli/HistoryCommands.h"
 #include "cli/OrderCommand.h"
 
 #include <QCoreApplication>
@@ -14,8 +18,41 @@ const char *const usage =
     "usage: melvora-cli COMMAND [ARGS...]\n"
     "       melvora-cli --help | --version\n"
     "commands:\n"
-    "  order --by track|name FILE...   print files in album order\n"
+    "  set-date MOMENT FILE...             give files one modification date\n"
+    "  copy-birth-date FILE...             creation date becomes modification date\n"
+    "  sort-dates --by track|name --first newest|oldest FILE...\n"
+    "                                      dates one second apart in album order\n"
+    "  play-count --set|--add|--subtract N FILE...\n"
+    "                                      the library's play counts of the files\n"
+    "  rating --set|--add|--subtract S FILE...\n"
+    "                                      the library's ratings, in stars\n"
+    "  date-added --first-to-last|--last-to-first [--by track|name] FILE...\n"
+    "                                      hand files to the library in album order\n"
+    "  history                             the runs that can be taken back\n"
+    "  undo [RUN]                          take the last run, or run RUN, back\n"
+    "  order --by track|name FILE...       print files in album order\n"
+    "A folder stands for the audio files below it. Commands that change things\n"
+    "take --dry-run (show, change nothing) and --json. Exit status: 0 all done,\n"
+    "1 some items failed (named on standard error), 2 usage error.\n"
     "melvora-cli COMMAND --help tells more.\n";
+
+struct Command
+{
+    const char *name;
+    int (*run)(const QByteArrayList &arguments);
+};
+
+const Command commands[] = {
+    {"set-date", DateCommands::setDate},
+    {"copy-birth-date", DateCommands::copyBirthDate},
+    {"sort-dates", DateCommands::sortDates},
+    {"play-count", CountCommands::playCount},
+    {"rating", CountCommands::rating},
+    {"date-added", DateAddedCommand::run},
+    {"history", HistoryCommands::history},
+    {"undo", HistoryCommands::undo},
+    {"order", OrderCommand::run},
+};
 } // namespace
 
 int main(int argc, char **argv)
@@ -28,7 +65,7 @@ int main(int argc, char **argv)
         return CommandLine::Usage;
     }
     const QByteArray command(argv[1]);
-    if (command == "--help" || command == "-h") {
+    if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(usage, stdout);
         return CommandLine::Done;
     }
@@ -40,8 +77,9 @@ int main(int argc, char **argv)
     QByteArrayList arguments;
     for (int i = 2; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
-    if (command == "order")
-        return OrderCommand::run(arguments);
+    for (const Command &known : commands)
+        if (command == known.name)
+            return known.run(arguments);
     CommandLine::complain(QStringLiteral("unknown command \"%1\"").arg(QString::fromLocal8Bit(command)));
     std::fputs(usage, stderr);
     return CommandLine::Usage;

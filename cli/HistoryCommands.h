@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArrayList>
+
+// history and undo: the journal of runs the windows keep, from the command
+// line.
+namespace HistoryCommands {
+int history(const QByteArrayList &arguments);
+int undo(const QByteArrayList &arguments);
+
+extern const char *const historyHelp;
+extern const char *const undoHelp;
+} // namespace HistoryCommands
