@@ -4,7 +4,7 @@
 #include "tests/support/AudioFiles.h"
 #include "tests/support/LibraryProcess.h"
 #include "tools/dateadded/DateAddedViewController.h"
-#include "tools/dateadded/HandOverPreview.h"
+#include "tracks/runs/HandOverPreview.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListModel.h"
 #include "tracks/lists/TrackListPane.h"

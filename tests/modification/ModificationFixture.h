@@ -4,7 +4,7 @@
 // in a temporary folder, drops and clicks as a user makes them.
 
 #include "tests/support/AudioFiles.h"
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 #include "tools/modification/ModificationViewController.h"
 #include "tracks/lists/DropView.h"
 

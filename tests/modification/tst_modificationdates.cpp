@@ -1,6 +1,6 @@
 // The date rules of the Date Modified tool, without any window.
 #include "tools/modification/ClockFace.h"
-#include "tools/modification/ModificationDates.h"
+#include "tracks/runs/ModificationDates.h"
 
 #include <QTest>
 
