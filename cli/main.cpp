@@ -1,6 +1,6 @@
 // melvora-cli: the tools from the command line.
 
-#include "app/common/Utils.h"
+#include "app/common/TextRules.h"
 #include "cli/CommandLine.h"
 #include "cli/CountCommands.h"
 #include "cli/DateAddedCommand.h"
@@ -70,7 +70,7 @@ int main(int argc, char **argv)
         return CommandLine::Done;
     }
     if (command == "--version") {
-        std::printf("melvora-cli %s\n", Utils::getVersionNumber().toUtf8().constData());
+        std::printf("melvora-cli %s\n", TextRules::version().toUtf8().constData());
         return CommandLine::Done;
     }
     // The arguments stay the bytes they were given.

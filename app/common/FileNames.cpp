@@ -1,6 +1,6 @@
 #include "app/common/FileNames.h"
 
-#include "app/common/Utils.h"
+#include "app/common/TextRules.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -68,13 +68,13 @@ QString shown(const QByteArray &bytes)
             ++i;
         }
     }
-    return Utils::printable(text);
+    return TextRules::printable(text);
 }
 
 QString shownPath(const QUrl &url)
 {
     const QByteArray path = pathOf(url);
-    return path.isEmpty() ? Utils::printable(url.toString()) : shown(path);
+    return path.isEmpty() ? TextRules::printable(url.toString()) : shown(path);
 }
 
 QString shownName(const QUrl &url)

@@ -1,9 +1,10 @@
 #include "app/common/Utils.h"
 
+#include "app/common/TextRules.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
-#include <climits>
 
 namespace {
 QColor level(int r, int g, int b)
@@ -11,28 +12,6 @@ QColor level(int r, int g, int b)
     return QColor::fromRgbF(float(r / 256.0), float(g / 256.0), float(b / 256.0), 1.0f);
 }
 
-// Integer value of a text the way a number field reads it: leading white space
-// skipped, an optional sign, then the leading digits; 0 when there are none.
-int leadingInteger(const QString &text)
-{
-    int i = 0;
-    const int n = int(text.size());
-    while (i < n && text.at(i).isSpace())
-        ++i;
-    bool negative = false;
-    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    long long value = 0;
-    while (i < n && text.at(i) >= u'0' && text.at(i) <= u'9') {
-        value = value * 10 + (text.at(i).unicode() - u'0');
-        if (value > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-        ++i;
-    }
-    return int(negative ? -value : value);
-}
 } // namespace
 
 QColor Utils::ColorBG() { return level(255, 250, 240); }
@@ -45,30 +24,12 @@ QColor Utils::ColorPreviewLighter() { return level(190, 194, 155); }
 
 QString Utils::printable(const QString &text)
 {
-    QString shown = text;
-    for (QChar &c : shown) {
-        const char16_t code = c.unicode();
-        if (code < 0x20)
-            c = QChar(char16_t(0x2400 + code));
-        else if (code == 0x7F)
-            c = QChar(char16_t(0x2421));
-        else if (code >= 0x80 && code < 0xA0)
-            c = QChar(char16_t(0xFFFD));
-    }
-    return shown;
+    return TextRules::printable(text);
 }
 
 QString Utils::getTrackNumber(const QString &text)
 {
-    // Control characters stored with a number are noise around it.
-    QString first = text.section(u'/', 0, 0);
-    for (QChar &c : first)
-        if (c.category() == QChar::Other_Control)
-            c = u' ';
-    const int value = leadingInteger(first);
-    if (value <= 9)
-        return QStringLiteral("0") + QString::number(value);
-    return first;
+    return TextRules::trackNumber(text);
 }
 
 QString Utils::getFileNameFromPath(const QString &path)
@@ -97,5 +58,5 @@ bool Utils::jumpToURL(const QString &url)
 
 QString Utils::getVersionNumber()
 {
-    return QStringLiteral(MELVORA_VERSION);
+    return TextRules::version();
 }

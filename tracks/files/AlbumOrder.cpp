@@ -1,7 +1,7 @@
 #include "tracks/files/AlbumOrder.h"
 
 #include "app/common/FileNames.h"
-#include "app/common/Utils.h"
+#include "app/common/TextRules.h"
 #include "tracks/files/ID3Parser.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -39,15 +39,57 @@ QString canonical(const QString &text)
 }
 } // namespace
 
-QString AlbumOrder::key(const QUrl &url, Key key)
+namespace {
+// Disc first: a two-disc album runs through disc 1, then disc 2. Files
+// without a disc number are on disc 1, so a single disc keeps its order.
+QString placeKey(const ID3Parser::AlbumPlace &place)
 {
-    if (key == Key::FileName)
-        return FileNames::shownName(url);
-    // Disc first: a two-disc album runs through disc 1, then disc 2. Files
-    // without a disc number are on disc 1, so a single disc keeps its order.
-    const ID3Parser::AlbumPlace place = ID3Parser::getAlbumPlace(url);
     const QString track = place.track == u"-" ? QStringLiteral("MAX") : place.track;
     return QStringLiteral("%1|").arg(place.disc, 10, 10, QLatin1Char('0')) + track;
+}
+
+// Each file's sort key and, when asked, its track-number text, from one
+// read of the file. Track numbers mean opening every file: read them side
+// by side. File names are only text.
+struct Keyed
+{
+    QString key;
+    QString track;
+};
+
+QList<Keyed> keyed(const QList<QUrl> &files, AlbumOrder::Key which, bool withTrack)
+{
+    const bool reads = which == AlbumOrder::Key::TrackNumber || withTrack;
+    const auto keyOf = [which, reads](const QUrl &url) {
+        Keyed k;
+        const ID3Parser::AlbumPlace place = reads ? ID3Parser::getAlbumPlace(url) : ID3Parser::AlbumPlace{};
+        k.key = canonical(which == AlbumOrder::Key::FileName ? FileNames::shownName(url) : placeKey(place));
+        k.track = place.track;
+        return k;
+    };
+    if (reads && files.size() >= parallelFrom)
+        return QtConcurrent::blockingMapped<QList<Keyed>>(files, keyOf);
+    QList<Keyed> k;
+    k.reserve(files.size());
+    for (const QUrl &url : files)
+        k.append(keyOf(url));
+    return k;
+}
+
+// The indexes of the files in album order; equal keys keep their order.
+QList<qsizetype> order(const QList<Keyed> &keys)
+{
+    QList<qsizetype> indexes(keys.size());
+    std::iota(indexes.begin(), indexes.end(), qsizetype(0));
+    std::stable_sort(indexes.begin(), indexes.end(),
+                     [&keys](qsizetype a, qsizetype b) { return codePointCompare(keys[a].key, keys[b].key) < 0; });
+    return indexes;
+}
+} // namespace
+
+QString AlbumOrder::key(const QUrl &url, Key key)
+{
+    return key == Key::FileName ? FileNames::shownName(url) : placeKey(ID3Parser::getAlbumPlace(url));
 }
 
 int AlbumOrder::compareKeys(const QString &a, const QString &b)
@@ -57,35 +99,19 @@ int AlbumOrder::compareKeys(const QString &a, const QString &b)
 
 QList<QUrl> AlbumOrder::sorted(const QList<QUrl> &files, Key which)
 {
-    const auto keyOf = [which](const QUrl &url) { return canonical(key(url, which)); };
-    // Track numbers mean opening every file: read them side by side. File
-    // names are only text.
-    const QList<QString> keys = which == Key::TrackNumber && files.size() >= parallelFrom
-                                    ? QtConcurrent::blockingMapped<QList<QString>>(files, keyOf)
-                                    : [&] {
-                                          QList<QString> k;
-                                          k.reserve(files.size());
-                                          for (const QUrl &url : files)
-                                              k.append(keyOf(url));
-                                          return k;
-                                      }();
-
-    QList<qsizetype> order(files.size());
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](qsizetype a, qsizetype b) { return codePointCompare(keys[a], keys[b]) < 0; });
     QList<QUrl> result;
     result.reserve(files.size());
-    for (qsizetype i : order)
+    for (qsizetype i : order(keyed(files, which, false)))
         result.append(files[i]);
     return result;
 }
 
 QStringList AlbumOrder::listing(const QList<QUrl> &files, Key which)
 {
+    const QList<Keyed> keys = keyed(files, which, true);
     QStringList lines;
     lines.reserve(files.size());
-    for (const QUrl &url : sorted(files, which))
-        lines.append(FileNames::shownName(url) + u'\t' + Utils::printable(ID3Parser::getAudioFileTrackNumber(url)));
+    for (qsizetype i : order(keys))
+        lines.append(FileNames::shownName(files[i]) + u'\t' + TextRules::printable(keys[i].track));
     return lines;
 }

@@ -1,7 +1,7 @@
 #include "tracks/files/ID3Parser.h"
 
 #include "app/common/FileNames.h"
-#include "app/common/Utils.h"
+#include "app/common/TextRules.h"
 #include "tracks/files/TagStream.h"
 
 #include <taglib/aifffile.h>
@@ -32,33 +32,52 @@ bool holdsAudio(TagLib::File *file)
     return true;
 }
 
-// The stored track-number text straight from the tag that holds it, for the
-// common tag kinds; building the file's whole property map costs about as
-// much as parsing the tag. Empty when the fast way finds nothing.
-TagLib::String storedTrackNumber(TagLib::File *file)
+// The tag the fast way reads, for the common tag kinds: an ID3v2 tag or a
+// Vorbis comment. complete says it is the file's only tag that can carry a
+// disc number, so that its answer is the file's property map's answer.
+struct FastTag
 {
     const TagLib::ID3v2::Tag *id3 = nullptr;
     const TagLib::Ogg::XiphComment *xiph = nullptr;
-    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file))
-        id3 = mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
-    else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file))
-        id3 = wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
-    else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file))
-        id3 = aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
-    else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file))
-        xiph = flac->hasXiphComment() ? flac->xiphComment() : nullptr;
-    else
-        xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(file->tag());
+    bool complete = false;
+};
 
-    if (id3) {
-        const TagLib::ID3v2::FrameList &frames = id3->frameListMap()["TRCK"];
+FastTag fastTag(TagLib::File *file)
+{
+    FastTag tag;
+    if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file)) {
+        tag.id3 = mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
+        tag.complete = !mpeg->hasAPETag(); // an ID3v1 tag has no disc
+    } else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(file)) {
+        tag.id3 = wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
+    } else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file)) {
+        tag.id3 = aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
+        tag.complete = true;
+    } else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file)) {
+        tag.xiph = flac->hasXiphComment() ? flac->xiphComment() : nullptr;
+        tag.complete = !flac->hasID3v2Tag() && !flac->hasID3v1Tag();
+    } else {
+        tag.xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(file->tag());
+        tag.complete = tag.xiph != nullptr;
+    }
+    tag.complete = tag.complete && (tag.id3 || tag.xiph);
+    return tag;
+}
+
+// A stored text straight from the tag that holds it (ID3v2 frame, Vorbis
+// comment field); building the file's whole property map costs about as
+// much as parsing the tag. Empty when the fast way finds nothing.
+TagLib::String storedText(const FastTag &tag, const char *frame, const char *field)
+{
+    if (tag.id3) {
+        const TagLib::ID3v2::FrameList &frames = tag.id3->frameListMap()[frame];
         if (!frames.isEmpty())
             if (auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frames.front()))
                 if (!text->fieldList().isEmpty())
                     return text->fieldList().front();
-    } else if (xiph) {
-        const TagLib::Ogg::FieldListMap &fields = xiph->fieldListMap();
-        const auto entry = fields.find("TRACKNUMBER");
+    } else if (tag.xiph) {
+        const TagLib::Ogg::FieldListMap &fields = tag.xiph->fieldListMap();
+        const auto entry = fields.find(field);
         if (entry != fields.end() && !entry->second.isEmpty())
             return entry->second.front();
     }
@@ -83,21 +102,30 @@ ID3Parser::AlbumPlace ID3Parser::getAlbumPlace(const QUrl &url)
     const TagLib::FileRef ref(&stream, wantsAudioProperties(suffix));
     if (ref.isNull() || !ref.file()->isValid() || !holdsAudio(ref.file()) || stream.overBudget())
         return none;
-    // Every format's own map names its disc number DISCNUMBER ("2/2").
-    const TagLib::PropertyMap properties = ref.file()->properties();
-    const auto disc = properties.find("DISCNUMBER");
-    if (disc != properties.end() && !disc->second.isEmpty())
-        none.disc = std::max(1, QString::fromStdString(disc->second.front().to8Bit(true)).section(u'/', 0, 0).trimmed().toInt());
-    TagLib::String stored = storedTrackNumber(ref.file());
-    if (stored.isEmpty()) {
-        // The file's own map keeps the stored text ("7/12") for every format;
-        // the generic tag's map would give the number alone.
-        const auto entry = properties.find("TRACKNUMBER");
-        if (entry == properties.end() || entry->second.isEmpty())
-            return none;
-        stored = entry->second.front();
+    const FastTag tag = fastTag(ref.file());
+    TagLib::String stored = storedText(tag, "TRCK", "TRACKNUMBER");
+    TagLib::String disc;
+    if (tag.complete && !stored.isEmpty()) {
+        disc = storedText(tag, "TPOS", "DISCNUMBER");
+    } else {
+        // Every format's own map names its disc number DISCNUMBER ("2/2"),
+        // and keeps the stored track text ("7/12"); the generic tag's map
+        // would give the number alone.
+        const TagLib::PropertyMap properties = ref.file()->properties();
+        const auto discs = properties.find("DISCNUMBER");
+        if (discs != properties.end() && !discs->second.isEmpty())
+            disc = discs->second.front();
+        if (stored.isEmpty()) {
+            const auto entry = properties.find("TRACKNUMBER");
+            if (entry != properties.end() && !entry->second.isEmpty())
+                stored = entry->second.front();
+        }
     }
-    return {Utils::getTrackNumber(QString::fromStdString(stored.to8Bit(true))), none.disc};
+    if (!disc.isEmpty())
+        none.disc = std::max(1, QString::fromStdString(disc.to8Bit(true)).section(u'/', 0, 0).trimmed().toInt());
+    if (stored.isEmpty())
+        return none;
+    return {TextRules::trackNumber(QString::fromStdString(stored.to8Bit(true))), none.disc};
 }
 
 QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)
