@@ -1,12 +1,10 @@
-// album-order: checks the album order rule on any files, or times sorting a
-// generated library of tagged files by track number.
+// album-order: times sorting a generated library of tagged files by track
+// number.
 
-#include "app/common/FileNames.h"
 #include "app/common/Utils.h"
 #include "bench/Scenario.h"
 #include "tests/support/AudioFiles.h"
 #include "tracks/files/AlbumOrder.h"
-#include "tracks/files/ID3Parser.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,7 +18,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
 #include <cstdio>
 #include <ctime>
 
@@ -28,23 +25,10 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: melvora-bench album-order --key track|name FILE...\n"
-                 "       melvora-bench album-order [--scenario] [--n COUNT]\n"
-                 "The first form prints the files in album order, one line each: the file-name\n"
-                 "key, a tab, the track-number text. The second generates COUNT tagged files\n"
-                 "(10000) and times sorting them by track number.\n");
+                 "usage: melvora-bench album-order [--n COUNT]\n"
+                 "Generates COUNT tagged files (10000) and times sorting them by track\n"
+                 "number. melvora-cli order prints any files in album order.\n");
     return 2;
-}
-
-int printOrder(AlbumOrder::Key key, const QByteArrayList &paths)
-{
-    QList<QUrl> files;
-    files.reserve(paths.size());
-    for (const QByteArray &path : paths)
-        files.append(FileNames::urlOf(FileNames::cleaned(path)));
-    for (const QString &line : AlbumOrder::listing(files, key))
-        std::printf("%s\n", line.toUtf8().constData());
-    return 0;
 }
 
 // A shuffled album of n files across the formats the reader knows, about one
@@ -131,43 +115,16 @@ int runScenario(int n)
 
 int albumOrder(const QStringList &args)
 {
-    std::optional<AlbumOrder::Key> key;
-    bool scenario = false;
     int n = 10000;
-    QByteArrayList paths;
-    const QByteArrayList &bytes = Scenarios::argumentBytes();
     for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == u"--key" && i + 1 < args.size()) {
-            const QString value = args.at(++i);
-            if (value == u"track")
-                key = AlbumOrder::Key::TrackNumber;
-            else if (value == u"name")
-                key = AlbumOrder::Key::FileName;
-            else
-                return usage();
-        } else if (arg == u"--scenario") {
-            scenario = true;
-        } else if (arg == u"--n" && i + 1 < args.size()) {
-            bool ok = false;
+        bool ok = false;
+        if (args.at(i) == u"--n" && i + 1 < args.size())
             n = args.at(++i).toInt(&ok);
-            if (!ok || n < 1)
-                return usage();
-        } else if (arg == u"--") {
-            paths += bytes.mid(i + 1);
-            break;
-        } else if (arg.startsWith(u"--")) {
+        if (!ok || n < 1)
             return usage();
-        } else {
-            paths.append(bytes.value(i));
-        }
     }
-    if (key && !scenario)
-        return printOrder(*key, paths);
-    if (!key && paths.isEmpty())
-        return runScenario(n);
-    return usage();
+    return runScenario(n);
 }
 } // namespace
 
-MELVORA_SCENARIO(albumOrder, "album-order", "[--key track|name FILE... | --scenario [--n COUNT]]", albumOrder);
+MELVORA_SCENARIO(albumOrder, "album-order", "[--n COUNT]", albumOrder);

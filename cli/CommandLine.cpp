@@ -60,24 +60,32 @@ void complain(const QString &text)
 
 QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
 {
-    QList<QUrl> named;
-    for (const QByteArray &argument : arguments) {
-        const QByteArray path = FileNames::cleaned(argument);
-        if (FileNames::kindOf(path) == FileNames::Kind::Missing) {
-            complain(QStringLiteral("%1: %2").arg(FileNames::shown(argument), QString::fromLocal8Bit(std::strerror(ENOENT))));
-            if (missing)
-                *missing = true;
-            continue;
-        }
-        named.append(FileNames::urlOf(path));
-    }
     QList<QUrl> once;
     QSet<QUrl> seen;
-    for (const QUrl &file : FolderFiles::expanded(named))
+    const auto take = [&](const QUrl &file) {
         if (!seen.contains(file)) {
             seen.insert(file);
             once.append(file);
         }
+    };
+    for (const QByteArray &argument : arguments) {
+        const QByteArray path = FileNames::cleaned(argument);
+        switch (FileNames::kindOf(path)) {
+        case FileNames::Kind::Missing:
+            complain(QStringLiteral("%1: %2").arg(FileNames::shown(argument), QString::fromLocal8Bit(std::strerror(ENOENT))));
+            if (missing)
+                *missing = true;
+            break;
+        case FileNames::Kind::Folder:
+            for (const QUrl &file : FolderFiles::expanded({FileNames::urlOf(path)}))
+                take(file);
+            break;
+        case FileNames::Kind::File:
+        case FileNames::Kind::Other:
+            take(FileNames::urlOf(path));
+            break;
+        }
+    }
     return once;
 }
 

@@ -79,14 +79,17 @@ int runDates(const QString &command, DateRuns::DateRun run, const CommandLine::A
     report.command = command;
     report.dryRun = arguments.has("--dry-run");
     report.json = arguments.has("--json");
-    const QList<std::optional<FileTime>> planned = DateRuns::planned(run);
+    const DateRuns::Plan plan = DateRuns::planned(run);
+    // The dates are written out only where they are shown.
+    const bool shown = report.dryRun || report.json;
     for (qsizetype i = 0; i < run.files.size(); ++i) {
         const QUrl &file = run.files.at(i);
-        report.items.append({file, shownDate(FileDates::modificationDate(file)), shownDate(planned.at(i)),
-                             planned.at(i) ? QString() : DateRuns::reasonUnplanned(file)});
+        report.items.append({file, shown ? shownDate(plan.now.at(i)) : QString(),
+                             shown ? shownDate(plan.dates.at(i)) : QString(),
+                             plan.dates.at(i) ? QString() : DateRuns::reasonUnplanned(file)});
     }
     if (!report.dryRun) {
-        const RunSteps::Failures failed = CommandLine::run(DateRuns::steps(run, planned), command);
+        const RunSteps::Failures failed = CommandLine::run(DateRuns::steps(run, plan), command);
         int changed = 0;
         for (qsizetype i = 0; i < report.items.size(); ++i) {
             report.items[i].failure = failed.value(int(i));

@@ -1,8 +1,7 @@
 // Damaged audio files of every format against the three readers of a file's
-// tags: the track-number reader, the library's add and the album-order
-// command line. Nothing may crash or hang, every read ends within a generous
-// bound, the track text fits on a row and the command prints one line per
-// file. The inputs under regressions/ run first; then files damaged from
+// tags: the track-number reader, the library's add and `melvora-cli order`.
+// Nothing may crash or hang, every read ends within a generous bound, the
+// track text fits on a row and the command prints one line per file. The inputs under regressions/ run first; then files damaged from
 // tagged originals by a seeded generator: bit and byte flips, truncation,
 // duplicated pieces and size fields set to huge values.
 //
@@ -229,32 +228,32 @@ class FuzzTest : public QObject
         return wrong;
     }
 
-    // `melvora-bench album-order --key track` over the files: one line per
+    // `melvora-cli order --by track` over the files: one line per
     // file, its name and the track text the reader gave in-process.
     QStringList readByCommand(const QStringList &paths, const QHash<QString, QString> &trackByName)
     {
-        QProcess bench;
-        const auto stop = qScopeGuard([&bench] {
-            if (bench.state() != QProcess::NotRunning) {
-                bench.kill();
-                bench.waitForFinished();
+        QProcess command;
+        const auto stop = qScopeGuard([&command] {
+            if (command.state() != QProcess::NotRunning) {
+                command.kill();
+                command.waitForFinished();
             }
         });
-        bench.start(QStringLiteral(MELVORA_BENCH),
-                    QStringList{QStringLiteral("album-order"), QStringLiteral("--key"), QStringLiteral("track"),
+        command.start(QStringLiteral(MELVORA_CLI),
+                    QStringList{QStringLiteral("order"), QStringLiteral("--by"), QStringLiteral("track"),
                                 QStringLiteral("--")} + paths);
-        if (!bench.waitForStarted() || !bench.waitForFinished(commandBoundMs))
-            return {QStringLiteral("album-order did not finish: %1").arg(bench.errorString())};
+        if (!command.waitForStarted() || !command.waitForFinished(commandBoundMs))
+            return {QStringLiteral("order did not finish: %1").arg(command.errorString())};
         QStringList wrong;
-        if (bench.exitStatus() != QProcess::NormalExit || bench.exitCode() != 0)
-            wrong << QStringLiteral("album-order ended with status %1, code %2: %3")
-                         .arg(bench.exitStatus()).arg(bench.exitCode())
-                         .arg(QString::fromUtf8(bench.readAllStandardError().right(2000)));
-        QStringList lines = QString::fromUtf8(bench.readAllStandardOutput()).split(u'\n');
+        if (command.exitStatus() != QProcess::NormalExit || command.exitCode() != 0)
+            wrong << QStringLiteral("order ended with status %1, code %2: %3")
+                         .arg(command.exitStatus()).arg(command.exitCode())
+                         .arg(QString::fromUtf8(command.readAllStandardError().right(2000)));
+        QStringList lines = QString::fromUtf8(command.readAllStandardOutput()).split(u'\n');
         if (lines.last().isEmpty())
             lines.removeLast();
         if (lines.size() != paths.size())
-            wrong << QStringLiteral("album-order printed %1 lines for %2 files").arg(lines.size()).arg(paths.size());
+            wrong << QStringLiteral("order printed %1 lines for %2 files").arg(lines.size()).arg(paths.size());
         // Each file once, as "name<TAB>track".
         QSet<QString> seen;
         QStringList unexpected;
@@ -267,7 +266,7 @@ class FuzzTest : public QObject
             seen.insert(name);
         }
         if (!unexpected.isEmpty())
-            wrong << QStringLiteral("album-order printed %1 unexpected lines, first %2")
+            wrong << QStringLiteral("order printed %1 unexpected lines, first %2")
                          .arg(unexpected.size()).arg(unexpected.first());
         return wrong;
     }

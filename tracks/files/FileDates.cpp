@@ -71,6 +71,18 @@ std::optional<FileTime> FileDates::modificationDate(const QUrl &file)
     return fromStatx(info->stx_mtime);
 }
 
+FileDates::Times FileDates::times(const QUrl &file)
+{
+    Times times;
+    if (const auto info = statxOf(file, STATX_BTIME | STATX_MTIME)) {
+        if (info->stx_mask & STATX_BTIME)
+            times.created = fromStatx(info->stx_btime);
+        if (info->stx_mask & STATX_MTIME)
+            times.modified = fromStatx(info->stx_mtime);
+    }
+    return times;
+}
+
 bool FileDates::setModificationDate(const QUrl &file, const FileTime &time, int *error)
 {
     const auto fail = [error](int code) {

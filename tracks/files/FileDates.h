@@ -30,6 +30,13 @@ namespace FileDates {
 // file cannot be read.
 std::optional<FileTime> creationDate(const QUrl &file);
 std::optional<FileTime> modificationDate(const QUrl &file);
+// Both at once, in one call to the file system.
+struct Times
+{
+    std::optional<FileTime> created;
+    std::optional<FileTime> modified;
+};
+Times times(const QUrl &file);
 // Sets only the modification time (the access time is left as it is). False
 // when the file is missing, cannot be changed, or the time is out of range;
 // error then says why (an errno value).

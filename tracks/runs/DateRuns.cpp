@@ -25,32 +25,35 @@ QString toolName(Action action)
     return QString();
 }
 
-QList<std::optional<FileTime>> planned(const DateRun &run)
+Plan planned(const DateRun &run)
 {
-    QList<std::optional<FileTime>> dates;
-    dates.reserve(run.files.size());
+    Plan plan;
+    plan.now.reserve(run.files.size());
+    QList<std::optional<FileTime>> births;
+    births.reserve(run.files.size());
+    for (const QUrl &file : run.files) {
+        const FileDates::Times times = FileDates::times(file);
+        plan.now.append(times.modified);
+        births.append(times.created);
+    }
+    const qint64 count = run.files.size();
     switch (run.action) {
     case Action::SetDate:
         // Every file gets exactly the same moment, nanoseconds included.
-        dates.fill(run.moment, run.files.size());
+        plan.dates.fill(run.moment, count);
         break;
     case Action::CopyBirthDate:
-        for (const QUrl &file : run.files)
-            dates.append(FileDates::creationDate(file));
+        plan.dates = births;
         break;
     case Action::SortByTrack: {
-        QList<std::optional<FileTime>> births;
-        births.reserve(run.files.size());
-        for (const QUrl &file : run.files)
-            births.append(FileDates::creationDate(file));
         const qint64 base = ModificationDates::baseSeconds(ModificationDates::latest(births));
-        const qint64 count = run.files.size();
+        plan.dates.reserve(count);
         for (qint64 i = 0; i < count; ++i)
-            dates.append(FileTime{ModificationDates::trackNumberSeconds(base, count, i, run.firstGetsLatest), 0});
+            plan.dates.append(FileTime{ModificationDates::trackNumberSeconds(base, count, i, run.firstGetsLatest), 0});
         break;
     }
     }
-    return dates;
+    return plan;
 }
 
 QString reasonUnplanned(const QUrl &file)
@@ -60,7 +63,7 @@ QString reasonUnplanned(const QUrl &file)
                : qt_error_string(ENOENT);
 }
 
-RunSteps steps(const DateRun &run, const std::optional<QList<std::optional<FileTime>>> &dates)
+RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
 {
     // What the step before the first item learns and the others read.
     struct State
@@ -74,13 +77,20 @@ RunSteps steps(const DateRun &run, const std::optional<QList<std::optional<FileT
     steps.count = int(run.files.size());
     // The journal learns every file's date now and the date it will get
     // before the first file changes, so that the run can be taken back.
-    steps.before = [run, state, dates] {
-        state->dates = dates ? *dates : planned(run);
+    steps.before = [run, state, given] {
+        const Plan plan = given ? *given : planned(run);
+        state->dates = plan.dates;
         QList<RunJournal::Entry> entries;
         entries.reserve(run.files.size());
-        for (qsizetype i = 0; i < run.files.size(); ++i)
-            if (state->dates.at(i))
-                entries.append(RunRecord::fileTime(run.files.at(i), *state->dates.at(i)));
+        for (qsizetype i = 0; i < run.files.size(); ++i) {
+            if (!plan.dates.at(i))
+                continue;
+            RunJournal::Entry entry{run.files.at(i).toString(QUrl::FullyEncoded), std::nullopt,
+                                    RunRecord::valueOf(*plan.dates.at(i))};
+            if (plan.now.at(i))
+                entry.before = RunRecord::valueOf(*plan.now.at(i));
+            entries.append(entry);
+        }
         state->record = RunRecord::begin(toolName(run.action), RunJournal::Kind::ModificationTime, entries);
         return true;
     };

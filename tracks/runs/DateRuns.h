@@ -29,12 +29,17 @@ struct DateRun
 
 // The run's name in the journal and the history.
 QString toolName(Action action);
-// The date each file will get, read now (SortByTrack and CopyBirthDate read
-// every file's creation date); none where the file keeps its date.
-QList<std::optional<FileTime>> planned(const DateRun &run);
+// Each file's modification date now and the date the run will give it
+// (none where the file keeps its date), from one read of each file.
+struct Plan
+{
+    QList<std::optional<FileTime>> now;
+    QList<std::optional<FileTime>> dates;
+};
+Plan planned(const DateRun &run);
 // Why a file with no planned date keeps its date.
 QString reasonUnplanned(const QUrl &file);
 // The run's steps; the plan is made by the step before the first item,
 // unless it is given (as planned() made it).
-RunSteps steps(const DateRun &run, const std::optional<QList<std::optional<FileTime>>> &dates = std::nullopt);
+RunSteps steps(const DateRun &run, const std::optional<Plan> &plan = std::nullopt);
 } // namespace DateRuns
