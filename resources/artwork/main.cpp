@@ -2,6 +2,7 @@
 // icons and the application icon. The PNGs are committed; run this only to
 // redraw them after changing a shape or a colour:
 //     melvora-artwork resources/images
+//     melvora-artwork --icons packaging/icons
 // Every image is drawn at 1x and at 2x ("name@2x.png") from the same shapes,
 // in the colours of the program's palette.
 
@@ -213,12 +214,71 @@ void appIcon(QPainter &p)
     p.fillPath(beam, bg);
 }
 
+// The music library's icon: a cream tile holding the rows of a track
+// table, the top row marked in the program's green, and a dark note.
+void libraryIcon(QPainter &p)
+{
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(16, 16, 224, 224), 50, 50);
+    p.fillPath(tile, bg);
+    p.setPen(QPen(level(196, 188, 172), 6));
+    p.drawPath(tile);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 5; ++i) {
+        QPainterPath row;
+        row.addRoundedRect(QRectF(44, 56 + i * 32, i == 0 ? 168 : 112, 18), 9, 9);
+        p.fillPath(row, i == 0 ? preview : (i % 2 ? previewLighter : level(214, 206, 190)));
+    }
+    p.setBrush(sidebar);
+    p.save();
+    p.translate(186, 196);
+    p.rotate(-20);
+    p.drawEllipse(QPointF(0, 0), 19, 14);
+    p.restore();
+    p.drawRect(QRectF(196, 104, 9, 92));
+    QPainterPath flag;
+    flag.moveTo(196, 104);
+    flag.cubicTo(214, 112, 226, 124, 216, 148);
+    flag.cubicTo(220, 130, 210, 122, 205, 120);
+    flag.closeSubpath();
+    p.fillPath(flag, sidebar);
+}
+
+// The desktop's icon theme: each program's icon at the usual sizes, as
+// DIR/hicolor/NxN/apps/ID.png.
+bool saveThemeIcons(const QString &folder)
+{
+    const std::pair<const char *, Drawing> icons[] = {{"org.melvora.Melvora", appIcon},
+                                                      {"org.melvora.MusicLibrary", libraryIcon}};
+    for (int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
+        const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(folder).arg(size);
+        QDir().mkpath(dir);
+        for (const auto &[name, draw] : icons) {
+            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(size / 256.0, size / 256.0);
+            draw(p);
+            p.end();
+            const QString file = QStringLiteral("%1/%2.png").arg(dir, QLatin1String(name));
+            if (!image.save(file)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--icons")
+        return saveThemeIcons(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n       %s --icons THEME_FOLDER\n", argv[0], argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
