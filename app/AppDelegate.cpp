@@ -59,12 +59,13 @@ AppDelegate::~AppDelegate()
         m_watch->stop();
 }
 
-bool AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::applicationDidFinishLaunching(const QList<QUrl> &files)
 {
     m_singleInstance = std::make_unique<SingleInstance>();
-    if (!m_singleInstance->claim())
+    if (!m_singleInstance->claim(files))
         return false;
     connect(m_singleInstance.get(), &SingleInstance::activated, this, &AppDelegate::applicationShouldHandleReopen);
+    connect(m_singleInstance.get(), &SingleInstance::filesOpened, this, &AppDelegate::openFiles);
     QApplication::setQuitOnLastWindowClosed(false);
 
     buildWindow();
@@ -78,6 +79,8 @@ bool AppDelegate::applicationDidFinishLaunching()
         tab(i)->setToolTip(QString::fromLatin1(tabTooltips[i]));
 
     m_window->show();
+    if (!files.isEmpty())
+        openFiles(files);
 
     if (!libraryIsRunning())
         showOrHideiTunesAlert(true);

@@ -21,6 +21,7 @@ class QPushButton;
 class RatingViewController;
 class SideBar;
 class SingleInstance;
+class TrackListPane;
 class TitleBarWindow;
 class UndoActions;
 class UpdateWindowController;
@@ -41,9 +42,16 @@ public:
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence. False when another running copy was asked to show
-    // its window instead; this copy should then end.
-    bool applicationDidFinishLaunching();
+    // The launch sequence, with the files the program was started with
+    // ("Open With"). False when another running copy was asked to show its
+    // window (and take the files) instead; this copy should then end.
+    bool applicationDidFinishLaunching(const QList<QUrl> &files = {});
+    // The files go into the list of the tool on screen, as if dropped there
+    // (the Date Modified tool, when it shows its choice of actions, opens
+    // Set Modification Date first).
+    void openFiles(const QList<QUrl> &files);
+    // The list the user sees now; null when the tool shows none.
+    TrackListPane *paneOnScreen() const;
 
     TitleBarWindow *window() const { return m_window.get(); }
     SideBar *sidebar() const { return m_sidebar; }

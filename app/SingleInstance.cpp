@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "app/common/FileNames.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -19,7 +21,7 @@ SingleInstance::~SingleInstance()
     }
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(const QList<QUrl> &files)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -32,7 +34,13 @@ bool SingleInstance::claim()
     bus.unregisterObject(QLatin1String(objectPath));
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
                                                        QLatin1String("org.melvora.Melvora"),
-                                                       QStringLiteral("activate"));
+                                                       files.isEmpty() ? QStringLiteral("activate") : QStringLiteral("open"));
+    if (!files.isEmpty()) {
+        QStringList urls;
+        for (const QUrl &file : files)
+            urls.append(QString::fromLatin1(file.toEncoded()));
+        call << urls;
+    }
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
     // When the other copy does not answer it is hung or going away: run anyway.
@@ -42,4 +50,18 @@ bool SingleInstance::claim()
 void SingleInstance::activate()
 {
     emit activated();
+}
+
+void SingleInstance::open(const QStringList &urls)
+{
+    QList<QUrl> files;
+    for (const QString &url : urls) {
+        // Spelled the one way every list spells a file; anything else is no file.
+        const QByteArray path = FileNames::pathOf(QUrl::fromEncoded(url.toLatin1(), QUrl::StrictMode));
+        if (!path.isEmpty())
+            files.append(FileNames::urlOf(path));
+    }
+    emit activated();
+    if (!files.isEmpty())
+        emit filesOpened(files);
 }

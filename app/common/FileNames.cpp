@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -30,6 +31,23 @@ QByteArray pathOf(const QUrl &url)
 QUrl urlOf(const QByteArray &path)
 {
     return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+QUrl fromOutside(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return {};
+    if (text.startsWith("file:")) {
+        const QByteArray path = pathOf(QUrl::fromEncoded(text, QUrl::StrictMode));
+        return path.isEmpty() ? QUrl() : urlOf(path);
+    }
+    // Another scheme ("https://…") names no file here.
+    const qsizetype scheme = text.indexOf("://");
+    if (text.contains('\0') || (scheme > 0 && std::all_of(text.cbegin(), text.cbegin() + scheme, [](char c) {
+                                     return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+                                 })))
+        return {};
+    return urlOf(cleaned(text));
 }
 
 namespace {

@@ -35,6 +35,13 @@ QByteArray cleaned(const QByteArray &path);
 // order the kernel takes them. The cleaned spelling for a file that is not there.
 QByteArray resolved(const QByteArray &path);
 
+// A file named from outside, as a command line or pasted text names it: a
+// "file://" URL (its percent-encoded bytes taken as they are) or a path
+// (relative to the working folder). The file's URL spelled the one way
+// urlOf() spells it; an empty URL for anything else (another scheme, a
+// name that would hold a NUL, an empty text).
+QUrl fromOutside(const QByteArray &text);
+
 enum class Kind { Missing, File, Folder, Other };
 // What the path names, links followed.
 Kind kindOf(const QByteArray &path);

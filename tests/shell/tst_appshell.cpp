@@ -1,13 +1,18 @@
 // The main window as a user meets it: launch, tool switching, the menu, the
 // single running copy.
 #include "app/AppDelegate.h"
+#include "app/common/FileNames.h"
 #include "app/update/AboutWindowController.h"
 #include "tests/support/UrlCatcher.h"
 #include "tools/modification/ModificationViewController.h"
 #include "tools/playcount/CountEditorViewController.h"
+#include "tracks/lists/DropView.h"
+#include "tracks/lists/TrackListPane.h"
 #include "window/TitleBarWindow.h"
 
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -17,6 +22,9 @@
 #include <QTimer>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class AppShellTest : public QObject
 {
@@ -146,6 +154,38 @@ private slots:
         third.start(QCoreApplication::applicationDirPath() + "/melvora");
         QTRY_VERIFY_WITH_TIMEOUT(!delegate->window()->isMinimized() && delegate->window()->isVisible(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(third.state(), QProcess::NotRunning, 10000);
+    }
+
+    void filesOpenedWithTheProgramLandInTheListOnScreen()
+    {
+        // "Open With": a file manager starts the program with file URLs (one
+        // of them a name that is not UTF-8) and paths; the running copy takes
+        // them into the tool on screen, here Set Modification Date, which the
+        // Date Modified tool opens for them.
+        QTemporaryDir dir;
+        const QByteArray odd = QFile::encodeName(dir.path()) + "/\xFF.mp3";
+        QVERIFY(QFile(dir.filePath("plain.mp3")).open(QIODevice::WriteOnly));
+        QVERIFY(::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        const QString oddUrl = QString::fromLatin1(FileNames::urlOf(odd).toEncoded());
+        QProcess second;
+        second.start(QCoreApplication::applicationDirPath() + "/melvora",
+                     {oddUrl, dir.filePath("plain.mp3"), dir.filePath("gone.mp3")});
+        ModificationViewController *tool = delegate->modificationViewController();
+        QTRY_COMPARE_WITH_TIMEOUT(tool->dropView(ModificationViewController::SMD)->files(),
+                                  (QList<QUrl>{FileNames::urlOf(odd), FileNames::urlOf(QFile::encodeName(dir.filePath("plain.mp3")))}),
+                                  10000);
+        QCOMPARE(tool->selectedAction(), int(ModificationViewController::SMD));
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitCode(), 0);
+        ::unlink(odd.constData());
+
+        // On the Play Count tool, files handed over are a drop: it takes the
+        // library's selection (none here), and nothing else.
+        delegate->tabChanged(delegate->tab(2));
+        settle();
+        delegate->openFiles({QUrl::fromLocalFile(dir.filePath("plain.mp3"))});
+        QCOMPARE(delegate->paneOnScreen(), delegate->countViewController()->pane());
+        QVERIFY(delegate->countViewController()->dropView()->tracks().isEmpty());
     }
 };
 

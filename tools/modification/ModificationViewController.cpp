@@ -225,6 +225,12 @@ QTableView *ModificationViewController::trackTable(int action) const
 
 // ---- Navigation -----------------------------------------------------------
 
+void ModificationViewController::openAction(int action)
+{
+    ui->tableView->selectionModel()->select(ui->tableView->model()->index(action, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void ModificationViewController::tableViewSelectionDidChange()
 {
     const QModelIndexList selected = ui->tableView->selectionModel()->selectedRows();

@@ -44,6 +44,8 @@ public:
     ~ModificationViewController() override;
 
     int selectedAction() const { return m_selectedAction; }
+    // Opens the action's page, as choosing it in the list does.
+    void openAction(int action);
     TrackListPane *pane(int action) const;
     DropView *dropView(int action) const;
     QTableView *trackTable(int action) const;

@@ -4,17 +4,30 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <taglib/fileref.h>
 
 namespace FolderFiles {
 
+QList<QByteArray> audioSuffixes()
+{
+    static const QList<QByteArray> suffixes = [] {
+        QList<QByteArray> known;
+        for (const TagLib::String &suffix : TagLib::FileRef::defaultFileExtensions())
+            known.append(QByteArray::fromStdString(suffix.to8Bit(true)).toLower());
+        std::sort(known.begin(), known.end());
+        known.erase(std::unique(known.begin(), known.end()), known.end());
+        return known;
+    }();
+    return suffixes;
+}
+
 bool isAudioName(const QByteArray &path)
 {
     static const QSet<QByteArray> suffixes = [] {
-        QSet<QByteArray> known;
-        for (const TagLib::String &suffix : TagLib::FileRef::defaultFileExtensions())
-            known.insert(QByteArray::fromStdString(suffix.to8Bit(true)).toLower());
-        return known;
+        const QList<QByteArray> known = audioSuffixes();
+        return QSet<QByteArray>(known.cbegin(), known.cend());
     }();
     return suffixes.contains(FileNames::suffixOf(path));
 }

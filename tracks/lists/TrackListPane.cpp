@@ -4,9 +4,16 @@
 #include "style/Motion.h"
 #include "style/OpacityEffect.h"
 #include "tracks/lists/DropHintImage.h"
+#include "tracks/lists/AddFilesDialog.h"
 #include "tracks/lists/DropView.h"
+#include "tracks/lists/PastedFiles.h"
+#include "tracks/lists/TrackListModel.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,7 +31,8 @@ constexpr QSize listButtonSize{84, 28};
 TrackListPane::TrackListPane(QWidget *parent)
     : QWidget(parent), m_dropView(new DropView(this)), m_table(new QTableView(m_dropView)),
       m_hint(new DropHintImage(m_dropView)), m_remove(new QPushButton(tr("Remove"), this)),
-      m_clear(new QPushButton(tr("Clear"), this)), m_buttons(new QHBoxLayout)
+      m_clear(new QPushButton(tr("Clear"), this)), m_add(new QPushButton(tr("Add Files…"), this)),
+      m_addAction(new QAction(tr("Add Files…"), this)), m_buttons(new QHBoxLayout)
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -42,7 +50,8 @@ TrackListPane::TrackListPane(QWidget *parent)
     m_buttons->setSpacing(8);
     m_remove->setToolTip(tr("Remove the selected tracks from the list (Delete)"));
     m_clear->setToolTip(tr("Remove every track from the list"));
-    for (QPushButton *button : {m_remove, m_clear}) {
+    m_add->setToolTip(tr("Choose files or folders to add to the list (or paste them, Ctrl+V)"));
+    for (QPushButton *button : {m_remove, m_clear, m_add}) {
         button->setFixedSize(listButtonSize);
         button->setFocusPolicy(Qt::TabFocus);
         m_buttons->addWidget(button);
@@ -50,6 +59,7 @@ TrackListPane::TrackListPane(QWidget *parent)
     m_buttons->addStretch(1);
     connect(m_remove, &QPushButton::clicked, this, &TrackListPane::removeTableItem);
     connect(m_clear, &QPushButton::clicked, this, &TrackListPane::clearTable);
+    connect(m_add, &QPushButton::clicked, this, &TrackListPane::chooseFiles);
 
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -69,11 +79,20 @@ TrackListPane::TrackListPane(QWidget *parent)
     remove->setShortcuts({QKeySequence::Delete, QKeySequence(Qt::Key_Backspace)});
     remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     auto *clear = new QAction(tr("Clear"), m_table);
-    m_table->addAction(remove);
-    m_table->addAction(clear);
+    auto *separator = new QAction(m_table);
+    separator->setSeparator(true);
+    m_table->addActions({remove, clear, separator, m_addAction});
     m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(remove, &QAction::triggered, this, &TrackListPane::removeTableItem);
     connect(clear, &QAction::triggered, this, &TrackListPane::clearTable);
+    connect(m_addAction, &QAction::triggered, this, &TrackListPane::chooseFiles);
+    // Ctrl+V anywhere in the window while this list is on screen (a list
+    // that is not shown takes no shortcut; a text field pastes into itself).
+    auto *pasteAction = new QAction(tr("Paste"), this);
+    pasteAction->setShortcuts(QKeySequence::Paste);
+    pasteAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(pasteAction);
+    connect(pasteAction, &QAction::triggered, this, &TrackListPane::paste);
 
     // The list starts empty: the table hides behind the drop hint.
     opacityEffectOf(m_table)->setOpacity(0.0);
@@ -88,6 +107,14 @@ void TrackListPane::setUp(int action, FileDropDelegate *delegate, const QString 
     m_hint->setObjectName(QStringLiteral("dropInfoImage") + nameSuffix);
     m_remove->setObjectName(QStringLiteral("removeButton") + nameSuffix);
     m_clear->setObjectName(QStringLiteral("clearButton") + nameSuffix);
+    m_add->setObjectName(QStringLiteral("addButton") + nameSuffix);
+    if (TrackListModel::holdsTracks(action)) {
+        // Tracks come from the library's selection, as a drop takes them.
+        m_add->setText(tr("Add Selected Tracks"));
+        m_add->setToolTip(tr("Add the tracks selected in the library"));
+        m_add->setFixedSize(qMax(listButtonSize.width(), m_add->sizeHint().width()), listButtonSize.height());
+        m_addAction->setText(tr("Add Selected Tracks"));
+    }
 
     m_dropView->attachTable(m_table);
     m_dropView->setDelegate(delegate);
@@ -96,6 +123,7 @@ void TrackListPane::setUp(int action, FileDropDelegate *delegate, const QString 
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_buttonArtwork.setButtonStyle(m_remove, false);
     m_buttonArtwork.setButtonStyle(m_clear, false);
+    m_buttonArtwork.setButtonStyle(m_add, false);
 }
 
 QString TrackListPane::hintText() const
@@ -130,6 +158,48 @@ void TrackListPane::clearTable()
 {
     m_dropView->cleanTable(m_table);
     showOrHideDropInfoImage(true);
+}
+
+void TrackListPane::chooseFiles()
+{
+    if (TrackListModel::holdsTracks(m_dropView->currentAction())) {
+        m_dropView->takeDrop(nullptr);
+        return;
+    }
+    auto *dialog = new AddFilesDialog(window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        addFiles(dialog->chosen());
+        if (dialog->unreadable().isEmpty())
+            return;
+        // Never another file in their place: the user is told to add them another way.
+        auto *box = new QMessageBox(QMessageBox::Warning, tr("Add Files"),
+                                    tr("These names are not valid text, so the dialog cannot tell which files "
+                                       "they are. Add their folder, or drag them onto the list:"),
+                                    QMessageBox::Ok, window());
+        box->setObjectName(QStringLiteral("unreadableNamesAlert"));
+        box->setInformativeText(dialog->unreadable().join(u'\n'));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    dialog->open();
+}
+
+void TrackListPane::addFiles(const QList<QUrl> &files)
+{
+    QMimeData mime;
+    mime.setUrls(files);
+    m_dropView->takeDrop(&mime);
+}
+
+void TrackListPane::paste()
+{
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    if (TrackListModel::holdsTracks(m_dropView->currentAction()) || !clipboard) {
+        m_dropView->takeDrop(clipboard);
+        return;
+    }
+    addFiles(PastedFiles::urls(*clipboard));
 }
 
 void TrackListPane::showOrHideDropInfoImage(bool show)

@@ -2,20 +2,27 @@
 
 #include "style/ButtonArtwork.h"
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 
 class DropHintImage;
 class DropView;
 class FileDropDelegate;
+class QAction;
 class QHBoxLayout;
 class QPushButton;
 class QTableView;
 
 // One list of a tool as the user meets it: the drop area with its table and,
 // while the list is empty, the drop hint in the table's place; under it the
-// Remove and Clear buttons, with room at the right for the tool's own
+// Remove, Clear and Add buttons, with room at the right for the tool's own
 // buttons. The Delete key and the table's context menu remove and clear as
-// the buttons do. The tool that holds the pane sorts its list and runs it.
+// the buttons do. Besides a drop, files come in by Add Files… (a file
+// dialog) and by pasting (Ctrl+V: file URLs or paths copied from a file
+// manager); a list of library tracks has Add Selected Tracks instead, and a
+// paste there takes the selection as a drop does. The tool that holds the
+// pane sorts its list and runs it.
 class TrackListPane : public QWidget
 {
     Q_OBJECT
@@ -26,7 +33,7 @@ public:
     // The list this pane shows (DropView's action numbers), who is told when
     // items come in, and the suffix that names the pane's parts for their
     // owner ("dropView" + suffix, "tableView", "dropInfoImage",
-    // "removeButton", "clearButton").
+    // "removeButton", "clearButton", "addButton").
     void setUp(int action, FileDropDelegate *delegate, const QString &nameSuffix);
 
     DropView *dropView() const { return m_dropView; }
@@ -34,6 +41,7 @@ public:
     DropHintImage *dropInfoImage() const { return m_hint; }
     QPushButton *removeButton() const { return m_remove; }
     QPushButton *clearButton() const { return m_clear; }
+    QPushButton *addButton() const { return m_add; }
 
     QString hintText() const;
     void setHintText(const QString &text);
@@ -47,6 +55,13 @@ public slots:
     void removeTableItem();
     // Empties the list and shows the hint.
     void clearTable();
+    // Add Files…: the file dialog, whose choice comes in as a drop; in a list
+    // of tracks, the library's selection.
+    void chooseFiles();
+    // Files (or folders) come in as if dropped.
+    void addFiles(const QList<QUrl> &files);
+    // Ctrl+V: the files on the clipboard come in as if dropped.
+    void paste();
     // Fades the hint in and the table out (true), or the other way round.
     void showOrHideDropInfoImage(bool show);
 
@@ -58,6 +73,8 @@ private:
     DropHintImage *m_hint;
     QPushButton *m_remove;
     QPushButton *m_clear;
+    QPushButton *m_add;
+    QAction *m_addAction;
     QHBoxLayout *m_buttons;
     ButtonArtwork m_buttonArtwork;
 };
