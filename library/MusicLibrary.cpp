@@ -11,11 +11,20 @@
 
 namespace {
 // The window's model. Tracks dragged out go in the order the window shows
-// them, not the order they were selected in.
+// them, not the order they were selected in. A filter lets in the tracks
+// that hold every word of it.
 class WindowOrderModel : public QSortFilterProxyModel
 {
 public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
+    WindowOrderModel(TrackStore *store, QObject *parent) : QSortFilterProxyModel(parent), m_store(store) {}
+
+    QString filterText() const { return m_text; }
+    void setFilterText(const QString &text)
+    {
+        m_text = text;
+        m_words = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        invalidateFilter();
+    }
 
     QMimeData *mimeData(const QModelIndexList &indexes) const override
     {
@@ -24,14 +33,38 @@ public:
                          [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
         return QSortFilterProxyModel::mimeData(inWindowOrder);
     }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &) const override
+    {
+        if (m_words.isEmpty())
+            return true;
+        const TrackRecord &t = m_store->tracks().at(sourceRow);
+        const QString fileName = FileNames::shownName(QUrl(t.location));
+        for (const QString &word : m_words)
+            if (!t.name.contains(word, Qt::CaseInsensitive) && !t.artist.contains(word, Qt::CaseInsensitive)
+                && !t.album.contains(word, Qt::CaseInsensitive) && !fileName.contains(word, Qt::CaseInsensitive))
+                return false;
+        return true;
+    }
+
+private:
+    TrackStore *m_store;
+    QString m_text;
+    QStringList m_words;
 };
+
+WindowOrderModel *windowOrder(QSortFilterProxyModel *proxy)
+{
+    return static_cast<WindowOrderModel *>(proxy);
+}
 } // namespace
 
 MusicLibrary::MusicLibrary(TrackStore *store, QObject *parent)
     : QObject(parent),
       m_store(store),
       m_model(new TrackTableModel(store, this)),
-      m_proxy(new WindowOrderModel(this)),
+      m_proxy(new WindowOrderModel(store, this)),
       m_selection(new QItemSelectionModel(m_proxy, this))
 {
     m_proxy->setSourceModel(m_model);
@@ -177,8 +210,29 @@ QModelIndex MusicLibrary::windowIndexOf(qint64 id) const
     return m_proxy->mapFromSource(m_model->index(row, 0));
 }
 
+bool MusicLibrary::isFilteredOut(qint64 id) const
+{
+    const int row = m_store->rowOf(id);
+    return row >= 0 && !m_proxy->mapFromSource(m_model->index(row, 0)).isValid();
+}
+
+QString MusicLibrary::filterText() const
+{
+    return windowOrder(m_proxy)->filterText();
+}
+
+void MusicLibrary::setFilterText(const QString &text)
+{
+    if (text == filterText())
+        return;
+    windowOrder(m_proxy)->setFilterText(text);
+    emit filterTextChanged(text);
+}
+
 bool MusicLibrary::reveal(qint64 id)
 {
+    if (isFilteredOut(id))
+        setFilterText({});
     const QModelIndex index = windowIndexOf(id);
     if (!index.isValid())
         return false;
@@ -235,6 +289,8 @@ QList<qint64> MusicLibrary::selection() const
 
 void MusicLibrary::setSelection(const QList<qint64> &ids)
 {
+    if (!filterText().isEmpty() && std::any_of(ids.begin(), ids.end(), [this](qint64 id) { return isFilteredOut(id); }))
+        setFilterText({});
     QList<int> rows;
     rows.reserve(ids.size());
     for (qint64 id : ids) {

@@ -14,9 +14,10 @@ class TrackStore;
 class TrackTableModel;
 
 // The library as one object: the store, the table of tracks in window order
-// (sorted or not) and the selection on it. The window shows exactly these
-// models; without a window they still decide what "window order" and "the
-// selection" mean, so headless and windowed libraries answer alike.
+// (sorted or not, filtered or not) and the selection on it. The window shows
+// exactly these models; without a window they still decide what "window
+// order" and "the selection" mean, so headless and windowed libraries answer
+// alike.
 class MusicLibrary : public QObject
 {
     Q_OBJECT
@@ -42,7 +43,8 @@ public:
     // Reads the track's file again. False when the track or its readable
     // file is gone (the track then keeps what was read last).
     bool refresh(qint64 id);
-    // Selects the track alone and asks the window to scroll to it.
+    // Selects the track alone and asks the window to scroll to it, clearing
+    // the filter when it hides the track.
     bool reveal(qint64 id);
     // addFile, refresh and reveal in turn, the way a caller that changed the
     // file asks for it in one go. The track, or 0 (nothing done) when the
@@ -59,8 +61,15 @@ public:
     Written addSetRefreshReveal(const QUrl &url, const QString &property, int value);
 
     QList<qint64> selection() const; // in window order
+    // Selects the tracks; when the filter hides one of them, the filter is
+    // cleared first, so the selection is what was asked for.
     void setSelection(const QList<qint64> &ids);
     QList<TrackRecord> records(const QList<qint64> &ids) const;
+
+    // The words a track must hold (each in its name, artist, album or file
+    // name, in any case) to be in the window; "" lets every track in.
+    QString filterText() const;
+    void setFilterText(const QString &text);
 
     // The location a file URL is stored under: absolute, cleaned, file URL.
     static QString locationFor(const QUrl &url);
@@ -69,9 +78,11 @@ public:
 
 signals:
     void revealed(const QModelIndex &windowIndex);
+    void filterTextChanged(const QString &text);
 
 private:
     QModelIndex windowIndexOf(qint64 id) const;
+    bool isFilteredOut(qint64 id) const;
     void rememberStamp(qint64 id, const AudioFileInfo::Stamp &stamp);
 
     TrackStore *m_store;
