@@ -106,6 +106,7 @@ int main(int argc, char **argv)
     }
     std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv)
                                                    : new QApplication(argc, argv));
+    QCoreApplication::setOrganizationName(QStringLiteral("melvora"));
     QCoreApplication::setApplicationName(QStringLiteral("music-library"));
 
     QCommandLineParser parser;
