@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -36,6 +37,13 @@ class LibraryCoreTest : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        // The window keeps its size and sort order here, not in the user's settings.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        QVERIFY(QSettings().fileName().startsWith(m_dir.path()));
+    }
+
     void readsTagsOfRealAudioOnly()
     {
         const QString tagged = mp3(QStringLiteral("a.mp3"), {"Title", "Artist", "Album", "3/12"});

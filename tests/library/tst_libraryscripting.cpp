@@ -53,9 +53,10 @@ private slots:
     void runStartsTheLibraryBesideTheProgram()
     {
         QTemporaryDir home;
-        // The started library keeps its file in the data folder; keep it out
-        // of the real one.
+        // The started library keeps its file in the data folder and its
+        // window's settings in the config folder; keep both out of the real ones.
         qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
         PidGuard guard;
         QVERIFY(!iTunes().isRunning());
         QElapsedTimer clock;
@@ -69,7 +70,10 @@ private slots:
         QVERIFY(iTunes().run()); // a second run finds it running
         callLibrary("Quit");
         QVERIFY(LibraryProcess::waitForOwner(false, 5000));
+        // Its window kept its size on the way out.
+        QTRY_VERIFY(QFile::exists(home.filePath(QStringLiteral("config/melvora/music-library.conf"))));
         qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void headlessLibraryEndsWithItsParent()
