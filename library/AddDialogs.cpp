@@ -1,12 +1,11 @@
 #include "library/AddDialogs.h"
 
 #include "app/common/FileNames.h"
+#include "tracks/files/FolderFiles.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
-
-#include <taglib/fileref.h>
 
 namespace {
 // Where a dialog opens: where the last one was left, at first the music folder.
@@ -19,15 +18,13 @@ QString &lastFolder()
     return folder;
 }
 
-// "Audio files (*.mp3 *.MP3 …)": every suffix TagLib reads, in both cases.
+// "Audio files (*.aac *.AAC …)": every suffix TagLib reads, in both cases.
 QString audioFilter()
 {
     QStringList patterns;
-    for (const TagLib::String &suffix : TagLib::FileRef::defaultFileExtensions()) {
-        const QString lower = QString::fromStdString(suffix.to8Bit(true)).toLower();
-        patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
-    }
-    patterns.removeDuplicates();
+    for (const QByteArray &suffix : FolderFiles::audioSuffixes())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(suffix)
+                 << QStringLiteral("*.") + QString::fromLatin1(suffix.toUpper());
     return QObject::tr("Audio files (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
