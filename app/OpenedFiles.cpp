@@ -18,7 +18,7 @@ TrackListPane *AppDelegate::paneOnScreen() const
 {
     switch (currentTabIndex()) {
     case 0:
-        if (ModificationViewController *tool = modificationViewController(); tool && tool->selectedAction() >= 0)
+        if (ModificationViewController *tool = modificationViewController(); tool && !tool->showsActions())
             return tool->pane(tool->selectedAction());
         return nullptr;
     case 1:
@@ -40,7 +40,7 @@ void AppDelegate::openFiles(const QList<QUrl> &files)
         return;
     }
     if (ModificationViewController *tool = modificationViewController();
-        currentTabIndex() == 0 && tool && tool->selectedAction() < 0)
+        currentTabIndex() == 0 && tool && tool->showsActions())
         tool->openAction(ModificationViewController::SMD);
     if (TrackListPane *pane = paneOnScreen())
         pane->addFiles(files);

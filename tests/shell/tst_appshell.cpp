@@ -175,6 +175,7 @@ private slots:
                                   (QList<QUrl>{FileNames::urlOf(odd), FileNames::urlOf(QFile::encodeName(dir.filePath("plain.mp3")))}),
                                   10000);
         QCOMPARE(tool->selectedAction(), int(ModificationViewController::SMD));
+        QVERIFY(!tool->showsActions() && tool->pane(ModificationViewController::SMD)->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         QCOMPARE(second.exitCode(), 0);
         ::unlink(odd.constData());

@@ -227,8 +227,15 @@ QTableView *ModificationViewController::trackTable(int action) const
 
 void ModificationViewController::openAction(int action)
 {
+    // A row still selected from before would not announce itself again.
+    ui->tableView->selectionModel()->clearSelection();
     ui->tableView->selectionModel()->select(ui->tableView->model()->index(action, 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool ModificationViewController::showsActions() const
+{
+    return ui->tabView->currentIndex() == 0;
 }
 
 void ModificationViewController::tableViewSelectionDidChange()

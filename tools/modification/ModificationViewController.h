@@ -46,6 +46,8 @@ public:
     int selectedAction() const { return m_selectedAction; }
     // Opens the action's page, as choosing it in the list does.
     void openAction(int action);
+    // The choice of actions is on screen, no action's page.
+    bool showsActions() const;
     TrackListPane *pane(int action) const;
     DropView *dropView(int action) const;
     QTableView *trackTable(int action) const;
