@@ -6,6 +6,8 @@
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    // The desktop entry that names the window's icon (Wayland asks for it).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.melvora.Melvora"));
     // Files named on the command line (a file manager's "Open With" passes
     // file URLs), each by the bytes of its name; Qt's own options are gone
     // from argv by now.

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServer>
@@ -108,6 +109,8 @@ int main(int argc, char **argv)
                                                    : new QApplication(argc, argv));
     QCoreApplication::setOrganizationName(QStringLiteral("melvora"));
     QCoreApplication::setApplicationName(QStringLiteral("music-library"));
+    // The desktop entry that names the window's icon (Wayland asks for it).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.melvora.MusicLibrary"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A music library answering com.apple.iTunes on the session bus."));

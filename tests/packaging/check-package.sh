@@ -8,7 +8,10 @@ build="$1"
 work="$(mktemp -d)"
 library_pid=""
 cleanup() {
-    [ -n "$library_pid" ] && kill "$library_pid" 2>/dev/null && wait "$library_pid" 2>/dev/null
+    if [ -n "$library_pid" ]; then
+        kill "$library_pid" 2>/dev/null || true
+        wait "$library_pid" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
