@@ -171,14 +171,20 @@ void tabRating(QPainter &p)
     p.fillPath(starPath(QPointF(16, 17), 5.0, 2.2), iconInk);
 }
 
+// The rounded tile every application icon stands on.
+void iconTile(QPainter &p, QColor fill, QColor edge, qreal edgeWidth)
+{
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(16, 16, 224, 224), 50, 50);
+    p.fillPath(tile, fill);
+    p.setPen(QPen(edge, edgeWidth));
+    p.drawPath(tile);
+}
+
 void appIcon(QPainter &p)
 {
     // The sidebar's dark tile with a cream note and three sorted bars.
-    QPainterPath tile;
-    tile.addRoundedRect(QRectF(16, 16, 224, 224), 50, 50);
-    p.fillPath(tile, sidebar);
-    p.setPen(QPen(level(60, 52, 52), 4));
-    p.drawPath(tile);
+    iconTile(p, sidebar, level(60, 52, 52), 4);
 
     const QColor bars[3] = {previewLighter, level(214, 186, 120), bg};
     for (int i = 0; i < 3; ++i) {
@@ -218,11 +224,7 @@ void appIcon(QPainter &p)
 // table, the top row marked in the program's green, and a dark note.
 void libraryIcon(QPainter &p)
 {
-    QPainterPath tile;
-    tile.addRoundedRect(QRectF(16, 16, 224, 224), 50, 50);
-    p.fillPath(tile, bg);
-    p.setPen(QPen(level(196, 188, 172), 6));
-    p.drawPath(tile);
+    iconTile(p, bg, level(196, 188, 172), 6);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 5; ++i) {
         QPainterPath row;
