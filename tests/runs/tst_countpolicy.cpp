@@ -2,6 +2,7 @@
 // what each track holds.
 
 #include "tracks/runs/CountPolicy.h"
+#include "tracks/runs/CountRun.h"
 
 #include <QTest>
 
@@ -66,6 +67,18 @@ private slots:
         QFETCH(qint32, current);
         QFETCH(qint32, expected);
         QCOMPARE(newValue(*policy, mode, add, setCount, setCount2, current), expected);
+    }
+
+    void aPolicyIsKnownByWhatItWritesNotWhereItLives()
+    {
+        // A policy copied from text elsewhere (another library, a setting)
+        // holds its property at another address: it is still a Rating.
+        const QByteArray rating(ratingPolicy.property), plays(playCountPolicy.property);
+        CountPolicy copy = ratingPolicy;
+        copy.property = rating.constData();
+        QCOMPARE(CountRun::toolName(copy), QStringLiteral("Rating"));
+        copy.property = plays.constData();
+        QCOMPARE(CountRun::toolName(copy), QStringLiteral("Play Count"));
     }
 };
 

@@ -6,12 +6,22 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstring>
 
 namespace CountRun {
 
+namespace {
+// The policies are told apart by the property they write, compared as text:
+// two copies of one literal need not share an address.
+bool isRating(const CountPolicy &policy)
+{
+    return std::strcmp(policy.property, ratingPolicy.property) == 0;
+}
+} // namespace
+
 QString toolName(const CountPolicy &policy)
 {
-    return policy.property == ratingPolicy.property ? QStringLiteral("Rating") : QStringLiteral("Play Count");
+    return isRating(policy) ? QStringLiteral("Rating") : QStringLiteral("Play Count");
 }
 
 qint32 planned(const Setting &s, const Item &item)
@@ -36,9 +46,8 @@ RunSteps steps(const QList<Item> &items, const Setting &setting, const std::shar
         for (const Item &item : items)
             entries.append({item.location.toString(QUrl::FullyEncoded), RunJournal::Value{item.current, 0},
                             RunJournal::Value{planned(setting, item), 0}});
-        const bool ratings = setting.policy.property == ratingPolicy.property;
         *record = RunRecord::begin(toolName(setting.policy),
-                                   ratings ? RunJournal::Kind::Rating : RunJournal::Kind::PlayCount, entries);
+                                   isRating(setting.policy) ? RunJournal::Kind::Rating : RunJournal::Kind::PlayCount, entries);
         return true;
     };
     steps.work = [=](int k) {
