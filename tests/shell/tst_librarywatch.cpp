@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QSemaphore>
 #include <QTest>
 #include <QTimer>
 
@@ -103,13 +104,12 @@ private slots:
         QVERIFY(clock.elapsed() < 3000);
 
         // A run whose only item waits until the test lets it go.
-        auto release = std::make_shared<std::atomic_bool>(false);
-        const auto letGo = qScopeGuard([release] { release->store(true); });
+        auto release = std::make_shared<QSemaphore>(0);
+        const auto letGo = qScopeGuard([release] { release->release(); });
         BatchRun::Steps steps;
         steps.count = 1;
         steps.work = [release](int) {
-            while (!release->load())
-                QThread::msleep(10);
+            release->acquire();
             return QString();
         };
         QPointer<QDialog> sheet = BatchRun::start(delegate->modificationViewController(), steps)->sheet();
@@ -128,7 +128,7 @@ private slots:
         QVERIFY2(sheet && sheet->isVisible(), "taking the alert down ended the progress sheet");
         QVERIFY(delegate->window()->isVisible()); // nor is it "Quit"
 
-        release->store(true);
+        release->release();
         QTRY_VERIFY_WITH_TIMEOUT(!sheet || !sheet->isVisible(), 5000);
     }
 };

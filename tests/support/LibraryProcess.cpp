@@ -13,7 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <csignal>
 
@@ -43,18 +43,15 @@ QString LibraryProcess::program()
 bool LibraryProcess::waitForOwner(bool owned, int timeoutMs)
 {
     const QString name = QString::fromLatin1(LibraryProtocol::serviceName);
-    const QDeadlineTimer deadline(timeoutMs);
-    do {
+    const auto ownerIs = [&name, owned] {
         QDBusMessage message = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
         message << name;
         const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
-        if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool() == owned)
-            return true;
-        QThread::msleep(10);
-    } while (!deadline.hasExpired());
-    return false;
+        return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool() == owned;
+    };
+    return QTest::qWaitFor(ownerIs, timeoutMs);
 }
 
 bool LibraryProcess::start(const QStringList &extraArguments)
@@ -127,24 +124,19 @@ bool LibraryProcess::suspend()
     const qint64 id = pid();
     if (id <= 0 || ::kill(pid_t(id), SIGSTOP) != 0)
         return false;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 2000) {
-        bool allStopped = true;
+    // Every thread of it in state T ("pid (name) T ..." in its stat file).
+    const auto allStopped = [id] {
         const QDir tasks(QStringLiteral("/proc/%1/task").arg(id));
         for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
-            // The state follows the command name in parentheses: "pid (name) T ...".
             const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
             const qsizetype close = line.lastIndexOf(')');
             if (close < 0 || line.mid(close + 2, 1) != "T")
-                allStopped = false;
+                return false;
         }
-        if (allStopped)
-            return true;
-        QThread::msleep(2);
-    }
-    return false;
+        return true;
+    };
+    return QTest::qWaitFor(allStopped, 2000);
 }
 
 void LibraryProcess::resume()

@@ -6,6 +6,7 @@
 #include "tracks/files/FileDates.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/lists/BatchRun.h"
+#include "tracks/runs/StopFlag.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -13,11 +14,11 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -142,22 +143,28 @@ private slots:
     {
         // What happens to a run when the application quits under it: the worker
         // stops after its current item and is waited for.
+        // The second item waits until the run is told to stop: deleting the
+        // run must tell it, and must not return before the worker has.
         QWidget tool;
         std::atomic<int> worked{0};
+        std::atomic<bool> returned{false};
+        auto stop = std::make_shared<StopFlag>();
         BatchRun::Steps steps;
         steps.count = 1000;
-        steps.work = [&](int) {
-            QThread::msleep(5);
+        steps.stop = stop;
+        steps.work = [&, stop](int i) {
             ++worked;
+            if (i == 1) {
+                stop->sleepUntil(std::numeric_limits<qint64>::max());
+                returned = true;
+            }
             return QString();
         };
         BatchRun *run = BatchRun::start(&tool, steps);
-        QTRY_VERIFY(worked.load() > 0);
+        QTRY_COMPARE(worked.load(), 2);
         delete run;
-        const int atDelete = worked.load();
-        QVERIFY(atDelete < 1000);
-        QThread::msleep(50);
-        QCOMPARE(worked.load(), atDelete);
+        QVERIFY(returned.load());
+        QCOMPARE(worked.load(), 2);
     }
 
     // A Date Modified run (set each file's date, have the library read it
@@ -180,10 +187,12 @@ private slots:
         QWidget tool;
         const FileTime chosen = FileTime::fromDateTime({{2012, 4, 5}, {6, 7, 8}, Qt::UTC});
         RunRecord record;
+        QSemaphore killed; // the second item waits until the library is gone
         BatchRun::Steps steps;
         steps.count = 3;
         steps.work = [&](int i) {
-            QThread::msleep(100); // leaves time to kill the library between items
+            if (i == 1)
+                killed.tryAcquire(1, 10000);
             if (i == 2)
                 throw std::runtime_error("a throwing item is reported and skipped");
             return FileDates::setModificationDate(files.at(i), chosen) ? QString() : QStringLiteral("gone");
@@ -196,8 +205,10 @@ private slots:
         };
         steps.end = [](const BatchRun::Failures &) { throw std::runtime_error("the end step must not keep the sheet up"); };
         connect(record.start(&tool, steps), &BatchRun::barValueChanged, &tool, [&](int v) {
-            if (v == 0)
+            if (v == 0) {
                 process.kill();
+                killed.release();
+            }
         });
         QVERIFY(record.ended());
         QCOMPARE(record.bar, (QList<int>{0, 1, 2}));
