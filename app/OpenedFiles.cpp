@@ -10,9 +10,6 @@
 #include "tracks/lists/TrackListPane.h"
 
 #include <QApplication>
-#include <QTimer>
-
-#include <algorithm>
 
 TrackListPane *AppDelegate::paneOnScreen() const
 {
@@ -34,11 +31,11 @@ TrackListPane *AppDelegate::paneOnScreen() const
 void AppDelegate::openFiles(const QList<QUrl> &files)
 {
     // While a run is going its list stays as it is: the files wait for its end.
-    const QList<BatchRun *> runs = qApp->findChildren<BatchRun *>();
-    if (std::any_of(runs.cbegin(), runs.cend(), [](const BatchRun *run) { return !run->isFinished(); })) {
-        QTimer::singleShot(250, this, [this, files] { openFiles(files); });
-        return;
-    }
+    for (BatchRun *run : qApp->findChildren<BatchRun *>())
+        if (!run->isFinished()) {
+            connect(run, &BatchRun::finished, this, [this, files] { openFiles(files); }, Qt::SingleShotConnection);
+            return;
+        }
     if (ModificationViewController *tool = modificationViewController();
         currentTabIndex() == 0 && tool && tool->showsActions())
         tool->openAction(ModificationViewController::SMD);

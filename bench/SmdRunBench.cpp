@@ -77,11 +77,8 @@ int smdRun(const QStringList &args)
     ModificationViewController tool;
     tool.resize(711, 520);
     tool.show();
-    auto *actions = tool.findChild<QListView *>(QStringLiteral("tableView"));
-    actions->selectionModel()->select(actions->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
-    QMimeData mime;
-    mime.setUrls(files);
-    tool.dropView(ModificationViewController::SMD)->takeDrop(&mime);
+    tool.openAction(ModificationViewController::SMD);
+    tool.dropView(ModificationViewController::SMD)->takeFiles(files);
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 400)

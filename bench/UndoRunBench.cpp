@@ -61,11 +61,8 @@ int undoRun(const QStringList &args)
     ModificationViewController tool;
     tool.resize(711, 520);
     tool.show();
-    auto *actions = tool.findChild<QListView *>(QStringLiteral("tableView"));
-    actions->selectionModel()->select(actions->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
-    QMimeData mime;
-    mime.setUrls(files);
-    tool.dropView(ModificationViewController::SMD)->takeDrop(&mime);
+    tool.openAction(ModificationViewController::SMD);
+    tool.dropView(ModificationViewController::SMD)->takeFiles(files);
 
     // Each run gives every file a new day; runs with and without the journal
     // take turns, so that a change in the machine's load touches both.

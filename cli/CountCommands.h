@@ -7,7 +7,4 @@
 namespace CountCommands {
 int playCount(const QByteArrayList &arguments);
 int rating(const QByteArrayList &arguments);
-
-extern const char *const playCountHelp;
-extern const char *const ratingHelp;
 } // namespace CountCommands

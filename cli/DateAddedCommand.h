@@ -6,5 +6,4 @@
 // order, so that its Date Added runs in that order.
 namespace DateAddedCommand {
 int run(const QByteArrayList &arguments);
-extern const char *const help;
 } // namespace DateAddedCommand

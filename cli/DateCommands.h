@@ -19,8 +19,4 @@ int sortDates(const QByteArrayList &arguments);
 // local time the clocks skip is read as the windows read it. None when the
 // text is none of these or names no real day and time.
 std::optional<FileTime> parseMoment(const QByteArray &text);
-
-extern const char *const setDateHelp;
-extern const char *const copyBirthDateHelp;
-extern const char *const sortDatesHelp;
 } // namespace DateCommands

@@ -7,7 +7,4 @@
 namespace HistoryCommands {
 int history(const QByteArrayList &arguments);
 int undo(const QByteArrayList &arguments);
-
-extern const char *const historyHelp;
-extern const char *const undoHelp;
 } // namespace HistoryCommands

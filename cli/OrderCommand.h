@@ -6,5 +6,4 @@
 // the file name, a tab, the track-number text.
 namespace OrderCommand {
 int run(const QByteArrayList &arguments);
-extern const char *const help;
 } // namespace OrderCommand

@@ -16,13 +16,16 @@
 #include <functional>
 
 namespace {
-// Clicks Same as File… and answers its dialog again and again until it has
-// closed: the dialog may ignore an answer while it is still reading the folder.
+// Clicks Same as File… and answers its dialog again and again until the
+// click returns: the dialog may ignore an answer while it is still reading
+// the folder, and an answer that comes while it is being shown, before it
+// waits, would leave it waiting hidden. The dialog is found by name, shown
+// or not.
 void sameAs(const ModificationFixture &f, const std::function<void(QFileDialog *)> &answer)
 {
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&answer] {
-        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+    QObject::connect(&poll, &QTimer::timeout, [&f, &answer] {
+        if (auto *dialog = f.tool->findChild<QFileDialog *>(QStringLiteral("sameAsDialog")))
             answer(dialog);
     });
     poll.start(10);

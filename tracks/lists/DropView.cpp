@@ -159,6 +159,11 @@ void DropView::listSelection(const QList<TrackObject> &tracks)
 
 bool DropView::takeDrop(const QMimeData *mime)
 {
+    return takeFiles(mime ? mime->urls() : QList<QUrl>());
+}
+
+bool DropView::takeFiles(const QList<QUrl> &urls)
+{
     setHighlighted(false);
     if (!m_allowDrop)
         return false;
@@ -168,19 +173,16 @@ bool DropView::takeDrop(const QMimeData *mime)
         return true;
     }
     QList<QUrl> dropped;
-    if (mime) {
-        const QList<QUrl> urls = mime->urls();
-        dropped.reserve(urls.size());
-        // Each file by the bytes of its name, spelled one way; a name
-        // holding a NUL would reach another file and is refused.
-        for (const QUrl &url : urls) {
-            const QByteArray path = FileNames::pathOf(url);
-            if (!path.isEmpty())
-                dropped.append(FileNames::urlOf(path));
-        }
-        // A folder stands for the audio files it holds.
-        dropped = FolderFiles::expanded(dropped);
+    dropped.reserve(urls.size());
+    // Each file by the bytes of its name, spelled one way; a name holding a
+    // NUL would reach another file and is refused.
+    for (const QUrl &url : urls) {
+        const QByteArray path = FileNames::pathOf(url);
+        if (!path.isEmpty())
+            dropped.append(FileNames::urlOf(path));
     }
+    // A folder stands for the audio files it holds.
+    dropped = FolderFiles::expanded(dropped);
     addFilesToArray(dropped);
     if (!dropped.isEmpty() && m_delegate)
         m_delegate->fileDropped(dropped, this);

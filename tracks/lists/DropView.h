@@ -81,6 +81,8 @@ public:
     // What a drop does. False (and nothing read) when drops are not allowed.
     // Track lists take the library's selection 0.1 s later.
     bool takeDrop(const QMimeData *mime);
+    // Files (or folders) that come in as a drop of their URLs would.
+    bool takeFiles(const QList<QUrl> &urls);
 
 signals:
     // A getSelection() has listed what the library had selected (maybe nothing).

@@ -13,7 +13,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -163,7 +162,7 @@ void TrackListPane::clearTable()
 void TrackListPane::chooseFiles()
 {
     if (TrackListModel::holdsTracks(m_dropView->currentAction())) {
-        m_dropView->takeDrop(nullptr);
+        m_dropView->takeFiles({});
         return;
     }
     auto *dialog = new AddFilesDialog(window());
@@ -187,19 +186,14 @@ void TrackListPane::chooseFiles()
 
 void TrackListPane::addFiles(const QList<QUrl> &files)
 {
-    QMimeData mime;
-    mime.setUrls(files);
-    m_dropView->takeDrop(&mime);
+    m_dropView->takeFiles(files);
 }
 
 void TrackListPane::paste()
 {
     const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
-    if (TrackListModel::holdsTracks(m_dropView->currentAction()) || !clipboard) {
-        m_dropView->takeDrop(clipboard);
-        return;
-    }
-    addFiles(PastedFiles::urls(*clipboard));
+    // A list of tracks takes the library's selection whatever was copied.
+    addFiles(clipboard ? PastedFiles::urls(*clipboard) : QList<QUrl>());
 }
 
 void TrackListPane::showOrHideDropInfoImage(bool show)

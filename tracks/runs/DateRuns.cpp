@@ -82,15 +82,9 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
         state->dates = plan.dates;
         QList<RunJournal::Entry> entries;
         entries.reserve(run.files.size());
-        for (qsizetype i = 0; i < run.files.size(); ++i) {
-            if (!plan.dates.at(i))
-                continue;
-            RunJournal::Entry entry{run.files.at(i).toString(QUrl::FullyEncoded), std::nullopt,
-                                    RunRecord::valueOf(*plan.dates.at(i))};
-            if (plan.now.at(i))
-                entry.before = RunRecord::valueOf(*plan.now.at(i));
-            entries.append(entry);
-        }
+        for (qsizetype i = 0; i < run.files.size(); ++i)
+            if (plan.dates.at(i))
+                entries.append(RunRecord::fileTime(run.files.at(i), plan.now.at(i), *plan.dates.at(i)));
         state->record = RunRecord::begin(toolName(run.action), RunJournal::Kind::ModificationTime, entries);
         return true;
     };

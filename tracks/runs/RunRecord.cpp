@@ -29,9 +29,14 @@ FileTime timeOf(const RunJournal::Value &value)
 
 RunJournal::Entry fileTime(const QUrl &file, const FileTime &after)
 {
+    return fileTime(file, FileDates::modificationDate(file), after);
+}
+
+RunJournal::Entry fileTime(const QUrl &file, const std::optional<FileTime> &before, const FileTime &after)
+{
     RunJournal::Entry entry{file.toString(QUrl::FullyEncoded), std::nullopt, valueOf(after)};
-    if (const std::optional<FileTime> now = FileDates::modificationDate(file))
-        entry.before = valueOf(*now);
+    if (before)
+        entry.before = valueOf(*before);
     return entry;
 }
 
