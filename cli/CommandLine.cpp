@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "app/common/FileNames.h"
+#include "app/common/Stretches.h"
 #include "tracks/files/FolderFiles.h"
 #include "tracks/library/ITunesApplication.h"
 #include "tracks/runs/StopFlag.h"
@@ -68,9 +69,26 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
             once.append(file);
         }
     };
-    for (const QByteArray &argument : arguments) {
-        const QByteArray path = FileNames::cleaned(argument);
-        switch (FileNames::kindOf(path)) {
+    // What each argument names; a long list is asked by a few threads.
+    struct Named
+    {
+        QByteArray path;
+        FileNames::Kind kind = FileNames::Kind::Missing;
+        QUrl file;
+    };
+    QList<Named> named(arguments.size());
+    Named *const name = named.data();
+    inStretches(arguments.size(), [&arguments, name](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            name[i].path = FileNames::cleaned(arguments.at(i));
+            name[i].kind = FileNames::kindOf(name[i].path);
+            if (name[i].kind == FileNames::Kind::File || name[i].kind == FileNames::Kind::Other)
+                name[i].file = FileNames::urlOf(name[i].path);
+        }
+    });
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QByteArray &argument = arguments.at(i), &path = named.at(i).path;
+        switch (named.at(i).kind) {
         case FileNames::Kind::Missing:
             complain(QStringLiteral("%1: %2").arg(FileNames::shown(argument), QString::fromLocal8Bit(std::strerror(ENOENT))));
             if (missing)
@@ -82,7 +100,7 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
             break;
         case FileNames::Kind::File:
         case FileNames::Kind::Other:
-            take(FileNames::urlOf(path));
+            take(named.at(i).file);
             break;
         }
     }

@@ -110,6 +110,14 @@ QByteArray suffixOf(const QByteArray &path)
 
 QByteArray cleaned(const QByteArray &path)
 {
+    // Most paths handed in are clean already: absolute, no empty, "." or
+    // ".." part, no slash at the end.
+    const auto clean = [](const QByteArray &p) {
+        return p.startsWith('/') && !p.contains("//") && !p.contains("/./") && !p.contains("/../")
+               && !p.endsWith("/.") && !p.endsWith("/..") && (p.size() == 1 || !p.endsWith('/'));
+    };
+    if (clean(path))
+        return path;
     QByteArray full = path;
     if (!full.startsWith('/')) {
         char here[PATH_MAX];
@@ -161,16 +169,22 @@ void collect(const QByteArray &folder, QList<QByteArray> &files)
         if (name == "." || name == "..")
             continue;
         const QByteArray path = folder.endsWith('/') ? folder + name : folder + '/' + name;
-        struct stat own = {};
-        if (::lstat(path.constData(), &own) != 0)
-            continue;
-        if (S_ISDIR(own.st_mode)) {
+        // The entry's type comes with it on most file systems; only where it
+        // does not, or for a link, is the file itself asked.
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat own = {};
+            if (::lstat(path.constData(), &own) != 0)
+                continue;
+            type = S_ISDIR(own.st_mode) ? DT_DIR : S_ISREG(own.st_mode) ? DT_REG : S_ISLNK(own.st_mode) ? DT_LNK : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) {
             folders.append(path);
             continue;
         }
         // A link counts as the file it leads to, never as a folder.
         struct stat target = {};
-        if (S_ISREG(own.st_mode) || (S_ISLNK(own.st_mode) && ::stat(path.constData(), &target) == 0 && S_ISREG(target.st_mode)))
+        if (type == DT_REG || (type == DT_LNK && ::stat(path.constData(), &target) == 0 && S_ISREG(target.st_mode)))
             files.append(path);
     }
     ::closedir(dir);

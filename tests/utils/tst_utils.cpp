@@ -78,6 +78,11 @@ private slots:
         QCOMPARE(FileNames::suffixOf("/m.x/Song.MP3"), QByteArray("mp3"));
         QCOMPARE(FileNames::suffixOf("/m.x/Song"), QByteArray());
         QCOMPARE(FileNames::cleaned("/../m//./a/../\xFF/"), QByteArray("/m/\xFF"));
+        // Each way a path can be unclean, alone; names with dots are names.
+        for (const auto &[in, out] : QList<std::pair<QByteArray, QByteArray>>{
+                 {"/m/.", "/m"}, {"/m/a/..", "/m"}, {"/m/a/", "/m/a"}, {"//m", "/m"}, {"/m/./a", "/m/a"},
+                 {"/m/x/../a", "/m/a"}, {"/", "/"}, {"/m/.a/b..c/...", "/m/.a/b..c/..."}})
+            QCOMPARE(FileNames::cleaned(in), out);
     }
 
     // Mail: only spaces are escaped, in every part. Web: only a URL opens.

@@ -15,9 +15,8 @@ qint64 floorDiv(qint64 a, qint64 b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-std::optional<struct statx> statxOf(const QUrl &file, unsigned int mask)
+std::optional<struct statx> statxOf(const QByteArray &name, unsigned int mask)
 {
-    const QByteArray name = FileNames::pathOf(file);
     if (name.isEmpty())
         return std::nullopt;
     struct statx info = {};
@@ -56,7 +55,7 @@ QDateTime FileTime::toDateTime() const
 
 std::optional<FileTime> FileDates::creationDate(const QUrl &file)
 {
-    const auto info = statxOf(file, STATX_BTIME);
+    const auto info = statxOf(FileNames::pathOf(file), STATX_BTIME);
     // The kernel says in the mask whether the file system filled the field.
     if (!info || !(info->stx_mask & STATX_BTIME))
         return std::nullopt;
@@ -65,7 +64,7 @@ std::optional<FileTime> FileDates::creationDate(const QUrl &file)
 
 std::optional<FileTime> FileDates::modificationDate(const QUrl &file)
 {
-    const auto info = statxOf(file, STATX_MTIME);
+    const auto info = statxOf(FileNames::pathOf(file), STATX_MTIME);
     if (!info || !(info->stx_mask & STATX_MTIME))
         return std::nullopt;
     return fromStatx(info->stx_mtime);
@@ -73,8 +72,13 @@ std::optional<FileTime> FileDates::modificationDate(const QUrl &file)
 
 FileDates::Times FileDates::times(const QUrl &file)
 {
+    return times(FileNames::pathOf(file));
+}
+
+FileDates::Times FileDates::times(const QByteArray &path)
+{
     Times times;
-    if (const auto info = statxOf(file, STATX_BTIME | STATX_MTIME)) {
+    if (const auto info = statxOf(path, STATX_BTIME | STATX_MTIME)) {
         if (info->stx_mask & STATX_BTIME)
             times.created = fromStatx(info->stx_btime);
         if (info->stx_mask & STATX_MTIME)
@@ -85,12 +89,16 @@ FileDates::Times FileDates::times(const QUrl &file)
 
 bool FileDates::setModificationDate(const QUrl &file, const FileTime &time, int *error)
 {
+    return setModificationDate(FileNames::pathOf(file), time, error);
+}
+
+bool FileDates::setModificationDate(const QByteArray &name, const FileTime &time, int *error)
+{
     const auto fail = [error](int code) {
         if (error)
             *error = code;
         return false;
     };
-    const QByteArray name = FileNames::pathOf(file);
     if (name.isEmpty())
         return fail(ENOENT);
     const FileTime t = FileTime::normalised(time.seconds, time.nanoseconds);

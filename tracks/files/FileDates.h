@@ -37,8 +37,12 @@ struct Times
     std::optional<FileTime> modified;
 };
 Times times(const QUrl &file);
+// The same for a file named by its path (bytes as on disk), for a run that
+// has turned its URLs into paths once.
+Times times(const QByteArray &path);
 // Sets only the modification time (the access time is left as it is). False
 // when the file is missing, cannot be changed, or the time is out of range;
 // error then says why (an errno value).
 bool setModificationDate(const QUrl &file, const FileTime &time, int *error = nullptr);
+bool setModificationDate(const QByteArray &path, const FileTime &time, int *error = nullptr);
 } // namespace FileDates

@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUuid>
+
+#include <sqlite3.h>
 
 namespace {
 constexpr int schemaVersion = 1;
@@ -31,6 +34,46 @@ RunJournal::Run runFrom(const QSqlQuery &q)
 const char *const runColumns =
     "SELECT r.id, r.tool, r.kind, r.started, r.items, r.changed, r.undoOf,"
     " (SELECT COUNT(*) FROM runs u WHERE u.undoOf = r.id) FROM runs r ";
+
+// SQLite's own handle of the connection the SQL module opened.
+sqlite3 *connectionOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3 *const *>(handle.constData())
+               : nullptr;
+}
+
+// The plan of a whole library goes in through SQLite itself, one prepared
+// statement bound again per entry: through the SQL module every value
+// would first become a variant, which costs more than the insert.
+bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::Entry> &entries)
+{
+    sqlite3 *const connection = connectionOf(db);
+    sqlite3_stmt *insert = nullptr;
+    if (!connection || sqlite3_prepare_v2(connection, "INSERT INTO entries VALUES(?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr) != SQLITE_OK)
+        return false;
+    bool inserted = true;
+    for (qsizetype i = 0; inserted && i < entries.size(); ++i) {
+        const RunJournal::Entry &e = entries.at(i);
+        sqlite3_bind_int64(insert, 1, run);
+        sqlite3_bind_int64(insert, 2, i);
+        sqlite3_bind_text16(insert, 3, e.target.utf16(), int(e.target.size() * sizeof(char16_t)), SQLITE_STATIC);
+        if (e.before) {
+            sqlite3_bind_int64(insert, 4, e.before->value);
+            sqlite3_bind_int64(insert, 5, e.before->nanoseconds);
+        } else {
+            sqlite3_bind_null(insert, 4);
+            sqlite3_bind_null(insert, 5);
+        }
+        sqlite3_bind_int64(insert, 6, e.after.value);
+        sqlite3_bind_int64(insert, 7, e.after.nanoseconds);
+        inserted = sqlite3_step(insert) == SQLITE_DONE;
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    return inserted;
+}
 } // namespace
 
 QString RunJournal::defaultPath()
@@ -119,25 +162,7 @@ qint64 RunJournal::begin(const QString &tool, Kind kind, const QList<Entry> &ent
         return 0;
     }
     const qint64 run = q.lastInsertId().toLongLong();
-    // One prepared statement, bound again per entry: a whole library's plan
-    // costs a few milliseconds.
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO entries VALUES(?, ?, ?, ?, ?, ?, ?)"));
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const Entry &e = entries.at(i);
-        insert.bindValue(0, run);
-        insert.bindValue(1, qint64(i));
-        insert.bindValue(2, e.target);
-        insert.bindValue(3, e.before ? QVariant(e.before->value) : QVariant(QMetaType::fromType<qint64>()));
-        insert.bindValue(4, e.before ? QVariant(e.before->nanoseconds) : QVariant(QMetaType::fromType<qint64>()));
-        insert.bindValue(5, e.after.value);
-        insert.bindValue(6, e.after.nanoseconds);
-        if (!insert.exec()) {
-            db.rollback();
-            return 0;
-        }
-    }
-    return db.commit() ? run : 0;
+    return insertEntries(db, run, entries) && db.commit() ? run : (db.rollback(), 0);
 }
 
 void RunJournal::finish(qint64 run, int changed)

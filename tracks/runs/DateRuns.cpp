@@ -1,5 +1,7 @@
 #include "tracks/runs/DateRuns.h"
 
+#include "app/common/FileNames.h"
+#include "app/common/Stretches.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/runs/ModificationDates.h"
 #include "tracks/runs/RunRecord.h"
@@ -28,15 +30,24 @@ QString toolName(Action action)
 Plan planned(const DateRun &run)
 {
     Plan plan;
-    plan.now.reserve(run.files.size());
-    QList<std::optional<FileTime>> births;
-    births.reserve(run.files.size());
-    for (const QUrl &file : run.files) {
-        const FileDates::Times times = FileDates::times(file);
-        plan.now.append(times.modified);
-        births.append(times.created);
-    }
     const qint64 count = run.files.size();
+    plan.paths.resize(count);
+    plan.now.resize(count);
+    QList<std::optional<FileTime>> births(count);
+    // One read of each file; a long list is read by a few threads at once,
+    // each filling its own stretch of the lists.
+    QByteArray *const path = plan.paths.data();
+    std::optional<FileTime> *const now = plan.now.data();
+    std::optional<FileTime> *const born = births.data();
+    const auto read = [&run, path, now, born](qint64 from, qint64 to) {
+        for (qint64 i = from; i < to; ++i) {
+            path[i] = FileNames::pathOf(run.files.at(i));
+            const FileDates::Times times = FileDates::times(path[i]);
+            now[i] = times.modified;
+            born[i] = times.created;
+        }
+    };
+    inStretches(count, read);
     switch (run.action) {
     case Action::SetDate:
         // Every file gets exactly the same moment, nanoseconds included.
@@ -68,6 +79,7 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
     // What the step before the first item learns and the others read.
     struct State
     {
+        QByteArrayList paths;
         QList<std::optional<FileTime>> dates;
         qint64 record = 0;
         std::atomic<int> changed{0};
@@ -79,12 +91,17 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
     // before the first file changes, so that the run can be taken back.
     steps.before = [run, state, given] {
         const Plan plan = given ? *given : planned(run);
+        state->paths = plan.paths;
         state->dates = plan.dates;
-        QList<RunJournal::Entry> entries;
-        entries.reserve(run.files.size());
-        for (qsizetype i = 0; i < run.files.size(); ++i)
-            if (plan.dates.at(i))
-                entries.append(RunRecord::fileTime(run.files.at(i), plan.now.at(i), *plan.dates.at(i)));
+        QList<RunJournal::Entry> entries(run.files.size());
+        RunJournal::Entry *const entry = entries.data();
+        inStretches(run.files.size(), [&run, &plan, entry](qsizetype from, qsizetype to) {
+            for (qsizetype i = from; i < to; ++i)
+                if (plan.dates.at(i))
+                    entry[i] = RunRecord::fileTime(run.files.at(i), plan.now.at(i), *plan.dates.at(i));
+        });
+        // Files that keep their date have no entry.
+        entries.removeIf([](const RunJournal::Entry &e) { return e.target.isEmpty(); });
         state->record = RunRecord::begin(toolName(run.action), RunJournal::Kind::ModificationTime, entries);
         return true;
     };
@@ -93,7 +110,7 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
         if (!date)
             return reasonUnplanned(files.at(i));
         int error = 0;
-        if (!FileDates::setModificationDate(files.at(i), *date, &error))
+        if (!FileDates::setModificationDate(state->paths.at(i), *date, &error))
             return qt_error_string(error);
         ++state->changed;
         return QString();

@@ -33,6 +33,7 @@ QString toolName(Action action);
 // (none where the file keeps its date), from one read of each file.
 struct Plan
 {
+    QByteArrayList paths; // each file's path, empty where the URL names none
     QList<std::optional<FileTime>> now;
     QList<std::optional<FileTime>> dates;
 };
