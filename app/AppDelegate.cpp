@@ -478,7 +478,10 @@ void AppDelegate::showOrHideiTunesAlert(bool show)
         auto *alert = new QMessageBox(m_window.get());
         alert->setObjectName(QStringLiteral("iTunesAlert"));
         alert->setIcon(QMessageBox::Information);
-        alert->setText(QStringLiteral("iTunes is required for this app.  Would you like to launch iTunes now?"));
+        // The library started when none runs: ours (in the part of iTunes),
+        // or the one the environment names.
+        alert->setText(QStringLiteral("%1 is required for this app.  Would you like to launch %1 now?")
+                           .arg(ITunesApplication::iTunes().displayName()));
         QPushButton *yes = alert->addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
         // Not a reject role: Escape must not quit the program.
         alert->addButton(QStringLiteral("Quit"), QMessageBox::DestructiveRole);

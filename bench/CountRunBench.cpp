@@ -5,6 +5,7 @@
 // selection-drop: the same library's tracks, all selected in the library,
 // dropped onto the Play Count list, until the table has drawn them.
 
+#include "bench/RhythmboxCountBench.h"
 #include "bench/Scenario.h"
 #include "bench/StallMeter.h"
 #include "musiclibraryproxy.h"
@@ -131,6 +132,11 @@ int countRun(const char *scenario, const char *key, int expected, const QStringL
 
 int playCountRun(const QStringList &args)
 {
+    if (args.contains(QStringLiteral("--rhythmbox"))) {
+        QStringList rest = args;
+        rest.removeAll(QStringLiteral("--rhythmbox"));
+        return rhythmboxPlayCountRun(std::max(1, rest.value(0, QStringLiteral("2000")).toInt()));
+    }
     return countRun<CountEditorViewController>("playcount-run", "playedCount", 1, args);
 }
 
@@ -166,6 +172,6 @@ int selectionDrop(const QStringList &args)
 }
 } // namespace
 
-MELVORA_SCENARIO(playCountRun, "playcount-run", "[TRACKS=10000]", playCountRun);
+MELVORA_SCENARIO(playCountRun, "playcount-run", "[TRACKS=10000] | --rhythmbox [TRACKS=2000]", playCountRun);
 MELVORA_SCENARIO(ratingRun, "rating-run", "[TRACKS=10000]", ratingRun);
 MELVORA_SCENARIO(selectionDrop, "selection-drop", "[TRACKS=10000]", selectionDrop);

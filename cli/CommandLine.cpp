@@ -4,6 +4,7 @@
 #include "app/common/Stretches.h"
 #include "tracks/files/FolderFiles.h"
 #include "tracks/library/ITunesApplication.h"
+#include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QDateTime>
@@ -118,8 +119,14 @@ bool libraryRuns()
 RunSteps::Failures run(const RunSteps &steps, const QString &label)
 {
     StopFlag stop;
+    // A library that keeps its changes until it quits is named once.
+    const auto told = [](RunSteps::Failures failed) {
+        if (const QString notice = LibrarySave::takeNotice(); !notice.isEmpty())
+            complain(notice);
+        return failed;
+    };
     if (!::isatty(STDERR_FILENO))
-        return RunLoop::run(steps, stop);
+        return told(RunLoop::run(steps, stop));
     const QByteArray name = label.toUtf8();
     qint64 shownAt = 0;
     const auto progress = [&](int index, bool worked) {
@@ -133,7 +140,7 @@ RunSteps::Failures run(const RunSteps &steps, const QString &label)
     const RunSteps::Failures failed = RunLoop::run(steps, stop, progress);
     if (shownAt)
         std::fputs("\n", stderr);
-    return failed;
+    return told(failed);
 }
 
 int finish(const Report &report, bool someMissing)

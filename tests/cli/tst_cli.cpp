@@ -2,6 +2,7 @@
 // files with awkward names, its output and its exit status.
 #include "app/common/FileNames.h"
 #include "tests/support/AudioFiles.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/LibraryProcess.h"
 #include "tracks/files/FileDates.h"
 #include "tracks/library/ITunesApplication.h"
@@ -18,33 +19,11 @@
 #include <unistd.h>
 
 namespace {
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = CliRun::Result;
 
-// Runs the program with these arguments. QProcess passes text, so the
-// arguments go through the shell, each written as octal escapes for printf:
-// the program gets exactly these bytes, also where they are not UTF-8.
 Result cli(const QList<QByteArray> &arguments)
 {
-    QByteArray script = "exec \"$0\"";
-    for (const QByteArray &argument : arguments) {
-        script += " \"$(printf '";
-        for (const char c : argument)
-            script += '\\' + QByteArray::number(static_cast<unsigned char>(c), 8).rightJustified(3, '0');
-        script += "')\"";
-    }
-    QProcess process;
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromLatin1(script), QStringLiteral(MELVORA_CLI)});
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return CliRun::run(QStringLiteral(MELVORA_CLI), arguments);
 }
 
 // A file's modification time with its nanoseconds; none when it is gone.

@@ -25,7 +25,8 @@ for path in usr/bin/melvora usr/bin/music-library usr/bin/melvora-cli \
             usr/share/applications/org.melvora.Melvora.desktop \
             usr/share/applications/org.melvora.MusicLibrary.desktop \
             usr/share/metainfo/org.melvora.Melvora.metainfo.xml \
-            usr/share/man/man1/melvora-cli.1.gz usr/share/man/man1/music-library.1.gz; do
+            usr/share/man/man1/melvora-cli.1.gz usr/share/man/man1/music-library.1.gz \
+            "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)/rhythmbox/plugins/melvora/melvora.plugin"; do
     grep -qx "./$path" "$work/contents" || fail "the package lacks $path"
 done
 for size in 16 24 32 48 64 128 256 512; do

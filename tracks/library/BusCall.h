@@ -81,6 +81,13 @@ public:
     QList<int> intArrayResult(int index) const;
     QStringList stringArrayResult(int index) const;
 
+    // For callers that marshal other types themselves (BusValues.h): the
+    // call being built, before it is sent, and the answer of a successful
+    // call; refuseArguments() marks the call unsendable.
+    DBusMessage *message() const { return m_message; }
+    DBusMessage *reply() const { return m_reply; }
+    void refuseArguments() { m_ok = false; }
+
 private:
     // finish(); without waiting at all when wait is false.
     bool waitForAnswer(bool wait = true);

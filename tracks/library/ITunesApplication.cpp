@@ -3,6 +3,7 @@
 #include "protocol/LibraryProtocol.h"
 #include "tracks/library/BusNameWatch.h"
 #include "tracks/library/LibraryCall.h"
+#include "tracks/library/Rhythmbox.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -27,8 +28,15 @@ ITunesTrack::Properties propertiesOf(const QVariantMap &record)
     return p;
 }
 
-QString libraryProgram()
+bool isRhythmbox(const QString &service)
 {
+    return service == QLatin1String(Rhythmbox::service);
+}
+
+QString libraryProgram(const QString &service)
+{
+    if (isRhythmbox(service))
+        return QStandardPaths::findExecutable(QStringLiteral("rhythmbox"));
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/music-library");
     const QFileInfo info(beside);
     if (info.isFile() && info.isExecutable())
@@ -43,12 +51,23 @@ ITunesTrack::ITunesTrack(QString service, qint64 persistentId) : m_service(std::
 {
 }
 
+ITunesTrack ITunesTrack::locatedAt(QString service, qint64 persistentId, QString uri)
+{
+    ITunesTrack track(std::move(service), persistentId);
+    track.m_uri = std::move(uri);
+    return track;
+}
+
 ITunesTrack::Properties ITunesTrack::fetch() const
 {
     if (m_cache)
         return *m_cache;
     if (!isValid())
         return {};
+    if (isRhythmbox(m_service)) {
+        const std::optional<Rhythmbox::Entry> entry = Rhythmbox::entry(m_uri);
+        return entry ? entry->properties : Properties();
+    }
     const auto call = LibraryCall::make(m_service, "Tracks");
     *call << QList<qint64>{m_id};
     if (!call->call(ITunesApplication::callTimeoutMs))
@@ -67,34 +86,52 @@ QDateTime ITunesTrack::dateModified() const { return fetch().dateModified; }
 
 void ITunesTrack::setPlayedCount(int count)
 {
-    if (!isValid())
-        return;
-    const auto call = LibraryCall::make(m_service, "SetPlayedCount");
-    *call << m_id << count;
-    const std::optional<int> stored = call->call(ITunesApplication::callTimeoutMs) ? call->intResult() : std::nullopt;
-    if (m_cache && stored && *stored >= 0)
-        m_cache->playedCount = *stored;
-    else if (m_cache)
-        m_cache.reset(); // unknown outcome: ask again next time
+    store("SetPlayedCount", QStringLiteral("playedCount"), count, &Properties::playedCount);
 }
 
 void ITunesTrack::setRating(int rating)
 {
+    store("SetRating", QStringLiteral("rating"), rating, &Properties::rating);
+}
+
+void ITunesTrack::store(const char *method, const QString &property, int value, int Properties::*field)
+{
     if (!isValid())
         return;
-    const auto call = LibraryCall::make(m_service, "SetRating");
-    *call << m_id << rating;
-    const std::optional<int> stored = call->call(ITunesApplication::callTimeoutMs) ? call->intResult() : std::nullopt;
+    std::optional<qint64> stored;
+    if (isRhythmbox(m_service)) {
+        if (const auto entry = Rhythmbox::written(m_uri, Rhythmbox::valuesFor(property, value)))
+            stored = Rhythmbox::storedValueOf(property, *entry);
+    } else {
+        const auto call = LibraryCall::make(m_service, method);
+        *call << m_id << value;
+        if (call->call(ITunesApplication::callTimeoutMs))
+            stored = call->intResult();
+    }
     if (m_cache && stored && *stored >= 0)
-        m_cache->rating = *stored;
+        (*m_cache).*field = int(*stored);
     else if (m_cache)
-        m_cache.reset();
+        m_cache.reset(); // unknown outcome: ask again next time
+}
+
+QDateTime ITunesTrack::setDateAdded(const QDateTime &date)
+{
+    if (!isValid() || !isRhythmbox(m_service) || !date.isValid())
+        return {};
+    const auto entry = Rhythmbox::written(m_uri, Rhythmbox::valuesFor(QStringLiteral("dateAdded"), date.toSecsSinceEpoch()));
+    m_cache.reset();
+    return entry ? entry->properties.dateAdded : QDateTime();
 }
 
 void ITunesTrack::refresh()
 {
     if (!isValid())
         return;
+    m_cache.reset();
+    if (isRhythmbox(m_service)) {
+        Rhythmbox::refresh(m_uri);
+        return;
+    }
     const auto call = LibraryCall::make(m_service, "Refresh");
     *call << m_id;
     call->call(ITunesApplication::callTimeoutMs);
@@ -105,6 +142,10 @@ void ITunesTrack::reveal()
 {
     if (!isValid())
         return;
+    if (isRhythmbox(m_service)) {
+        Rhythmbox::reveal(m_uri);
+        return;
+    }
     const auto call = LibraryCall::make(m_service, "Reveal");
     *call << m_id;
     call->call(ITunesApplication::callTimeoutMs);
@@ -119,6 +160,15 @@ void ITunesTrack::setFetchedProperties(const Properties &properties)
 
 QList<ITunesTrack> ITunesSelection::get() const
 {
+    if (isRhythmbox(m_service)) {
+        QList<ITunesTrack> tracks;
+        for (const Rhythmbox::Entry &entry : Rhythmbox::selected()) {
+            ITunesTrack track = ITunesTrack::locatedAt(m_service, entry.id, entry.uri);
+            track.setFetchedProperties(entry.properties);
+            tracks.append(track);
+        }
+        return tracks;
+    }
     // One array per field: thousands of selected tracks travel and read in
     // a fraction of the time their records would.
     const auto call = LibraryCall::make(m_service, "SelectedTrackColumns");
@@ -160,7 +210,41 @@ ITunesApplication ITunesApplication::applicationWithBundleIdentifier(const QStri
 
 ITunesApplication ITunesApplication::iTunes()
 {
-    return ITunesApplication(QString::fromLatin1(LibraryProtocol::serviceName));
+    // The running library is the one used; ours first, should both run.
+    for (const char *service : {LibraryProtocol::serviceName, Rhythmbox::service}) {
+        const QString name = QString::fromLatin1(service);
+        if (QDBusConnection::sessionBus().isConnected()
+            && BusNameWatch::hasOwner(name).value_or(BusNameWatch::queryHasOwner(name)))
+            return ITunesApplication(name);
+    }
+    return ITunesApplication(preferredService());
+}
+
+QString ITunesApplication::preferredService()
+{
+    return qEnvironmentVariable("MELVORA_LIBRARY").compare(u"rhythmbox", Qt::CaseInsensitive) == 0
+               ? QString::fromLatin1(Rhythmbox::service)
+               : QString::fromLatin1(LibraryProtocol::serviceName);
+}
+
+QString ITunesApplication::displayName() const
+{
+    return isRhythmbox(m_service) ? Rhythmbox::displayName() : QStringLiteral("iTunes");
+}
+
+bool ITunesApplication::setsDateAdded() const
+{
+    return isRhythmbox(m_service);
+}
+
+bool ITunesApplication::savesOnQuit() const
+{
+    return isRhythmbox(m_service);
+}
+
+bool ITunesApplication::save() const
+{
+    return !isRhythmbox(m_service) || Rhythmbox::save();
 }
 
 bool ITunesApplication::isRunning() const
@@ -177,10 +261,11 @@ bool ITunesApplication::run() const
 {
     if (BusNameWatch::queryHasOwner(m_service))
         return true;
-    const QString program = libraryProgram();
+    const QString program = libraryProgram(m_service);
     if (program.isEmpty() || !QProcess::startDetached(program, {}))
         return false;
-    const QDeadlineTimer deadline(launchTimeoutMs);
+    // Rhythmbox reads its whole database before it takes its name.
+    const QDeadlineTimer deadline(isRhythmbox(m_service) ? 6 * launchTimeoutMs : launchTimeoutMs);
     while (!deadline.hasExpired()) {
         if (BusNameWatch::queryHasOwner(m_service))
             return true;
@@ -196,6 +281,15 @@ ITunesSelection ITunesApplication::selection() const
 
 ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) const
 {
+    if (isRhythmbox(m_service)) {
+        ITunesTrack first;
+        for (const QUrl &file : files) {
+            const std::optional<Rhythmbox::Entry> entry = Rhythmbox::added(file);
+            if (!first.isValid() && file == files.constFirst() && entry)
+                first = ITunesTrack::locatedAt(m_service, entry->id, entry->uri);
+        }
+        return first;
+    }
     QStringList urls;
     urls.reserve(files.size());
     for (const QUrl &file : files)
@@ -210,6 +304,17 @@ ITunesTrack ITunesApplication::add(const QList<QUrl> &files, const QString &to) 
 
 std::optional<ITunesApplication::HeldTrack> ITunesApplication::trackOfFile(const QUrl &file) const
 {
+    if (isRhythmbox(m_service)) {
+        const QString uri = Rhythmbox::storedUri(file);
+        const std::optional<Rhythmbox::Entry> entry = uri.isEmpty() ? Rhythmbox::Entry{} : Rhythmbox::entry(uri);
+        if (!entry)
+            return std::nullopt;
+        if (entry->id <= 0)
+            return HeldTrack{};
+        ITunesTrack track = ITunesTrack::locatedAt(m_service, entry->id, entry->uri);
+        track.setFetchedProperties(entry->properties);
+        return HeldTrack{track, entry->properties.dateAdded};
+    }
     const auto call = LibraryCall::make(m_service, "TrackOfFile");
     *call << LibraryCall::fileArgument(file);
     if (!call->call(callTimeoutMs))
@@ -225,6 +330,14 @@ std::optional<ITunesApplication::HeldTrack> ITunesApplication::trackOfFile(const
 
 ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
 {
+    if (isRhythmbox(m_service)) {
+        const std::optional<Rhythmbox::Entry> entry = Rhythmbox::added(file);
+        if (!entry)
+            return {};
+        Rhythmbox::refresh(entry->uri);
+        Rhythmbox::reveal(entry->uri);
+        return ITunesTrack::locatedAt(m_service, entry->id, entry->uri);
+    }
     const auto call = LibraryCall::make(m_service, "AddRefreshReveal");
     *call << LibraryCall::fileArgument(file);
     const std::optional<qint64> id = call->call(callTimeoutMs) ? call->int64Result() : std::nullopt;
@@ -235,6 +348,16 @@ ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
 
 ITunesApplication::StoredValue ITunesApplication::addSetRefreshReveal(const QUrl &file, const QString &property, int value) const
 {
+    if (isRhythmbox(m_service)) {
+        const std::optional<Rhythmbox::Entry> entry = Rhythmbox::added(file);
+        const QVariantMap values = Rhythmbox::valuesFor(property, value);
+        const std::optional<Rhythmbox::Entry> after = entry && !values.isEmpty() ? Rhythmbox::written(entry->uri, values) : std::nullopt;
+        if (!after)
+            return {};
+        Rhythmbox::reveal(after->uri);
+        const std::optional<qint64> stored = Rhythmbox::storedValueOf(property, *after);
+        return {ITunesTrack::locatedAt(m_service, after->id, after->uri), stored ? std::optional<int>(int(*stored)) : std::nullopt};
+    }
     const auto call = LibraryCall::addSetRefreshReveal(m_service, file, property, value);
     if (!call->call(callTimeoutMs))
         return {};

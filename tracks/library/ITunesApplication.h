@@ -22,6 +22,9 @@ class ITunesTrack
 public:
     ITunesTrack() = default; // no track
     ITunesTrack(QString service, qint64 persistentId);
+    // A track of a library that finds its tracks by location (uri, exactly
+    // as that library keeps it) rather than by id.
+    static ITunesTrack locatedAt(QString service, qint64 persistentId, QString uri);
 
     bool isValid() const { return m_id > 0; }
     qint64 persistentId() const { return m_id; }
@@ -42,6 +45,10 @@ public:
     // the stored value.
     void setPlayedCount(int count);
     void setRating(int rating);
+    // Where the library lets its Date Added be written (see
+    // ITunesApplication::setsDateAdded): writes it and reads it back; the
+    // date the library holds afterwards, invalid when nothing was written.
+    QDateTime setDateAdded(const QDateTime &date);
     // The library reads the file again; properties this track carries are
     // dropped, so the next getter sees what the library read.
     void refresh();
@@ -62,9 +69,12 @@ public:
 
 private:
     Properties fetch() const;
+    // Writes one property ("playedCount", "rating") and keeps what was stored.
+    void store(const char *method, const QString &property, int value, int Properties::*field);
 
     QString m_service;
     qint64 m_id = 0;
+    QString m_uri; // the library's location of the track, where it finds tracks so
     // Each copy keeps its own: a handle copied to another thread shares no
     // mutable state with the one it came from, so both may be used at once.
     std::optional<Properties> m_cache;
@@ -94,7 +104,13 @@ public:
     // ("com.apple.iTunes"); nothing is contacted yet.
     static ITunesApplication applicationWithBundleIdentifier(const QString &bundleIdentifier);
     // The same for the library this program drives.
+    // The library this program drives: the one that is running, ours or
+    // Rhythmbox; when neither runs, ours, unless MELVORA_LIBRARY names
+    // "rhythmbox" (see preferredService()).
     static ITunesApplication iTunes();
+    // The library to start when none runs: MELVORA_LIBRARY=rhythmbox
+    // names Rhythmbox, anything else ours.
+    static QString preferredService();
 
     // Whether the library application is on the bus. Never starts it. Cheap:
     // answered from a process-wide watch of the bus name once that is set up.
@@ -135,6 +151,16 @@ public:
     StoredValue addSetRefreshReveal(const QUrl &file, const QString &property, int value) const;
 
     QString serviceName() const { return m_service; }
+    // The library's name as people know it ("iTunes" for ours, which plays
+    // that part, "Rhythmbox").
+    QString displayName() const;
+    // Whether the library lets a track's Date Added be written directly.
+    bool setsDateAdded() const;
+    // Whether the library keeps changes in memory until it quits.
+    bool savesOnQuit() const;
+    // Has the library write its changes to disk now; true when they are
+    // (a library that writes at once always is).
+    bool save() const;
 
 private:
     explicit ITunesApplication(QString service) : m_service(std::move(service)) {}

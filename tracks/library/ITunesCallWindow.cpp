@@ -1,6 +1,7 @@
 #include "tracks/library/ITunesCallWindow.h"
 
 #include "tracks/library/LibraryCall.h"
+#include "tracks/library/Rhythmbox.h"
 
 #include <algorithm>
 
@@ -13,6 +14,12 @@ ITunesCallWindow::~ITunesCallWindow()
 
 void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const QUrl &file)
 {
+    if (library.serviceName() == QLatin1String(Rhythmbox::service)) {
+        const QString uri = Rhythmbox::storedUri(file);
+        enqueue(Rhythmbox::pluginCall("Refresh", uri), {});
+        enqueue(Rhythmbox::pluginCall("Reveal", uri), {});
+        return;
+    }
     auto call = LibraryCall::make(library.serviceName(), "AddRefreshReveal");
     *call << LibraryCall::fileArgument(file);
     enqueue(std::move(call), {});
@@ -21,6 +28,23 @@ void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const 
 void ITunesCallWindow::addSetRefreshReveal(const ITunesApplication &library, const QUrl &file,
                                            const QString &property, int value, StoredHandler done)
 {
+    if (library.serviceName() == QLatin1String(Rhythmbox::service)) {
+        // Written, read back and shown: three calls on the way together,
+        // answered in order, so the read sees the write.
+        const QString uri = Rhythmbox::storedUri(file);
+        const QVariantMap values = Rhythmbox::valuesFor(property, value);
+        if (uri.isEmpty() || values.isEmpty())
+            return skip(std::move(done));
+        enqueue(Rhythmbox::setEntry(uri, values), {});
+        enqueue(Rhythmbox::getEntry(uri), [property, done = std::move(done)](const BusCall *answered) {
+            const std::optional<Rhythmbox::Entry> entry = answered ? Rhythmbox::entryOf(*answered) : std::nullopt;
+            const std::optional<qint64> stored = entry ? Rhythmbox::storedValueOf(property, *entry) : std::nullopt;
+            if (done)
+                done(stored ? std::optional<int>(int(*stored)) : std::nullopt);
+        });
+        enqueue(Rhythmbox::pluginCall("Reveal", uri), {});
+        return;
+    }
     enqueue(LibraryCall::addSetRefreshReveal(library.serviceName(), file, property, value),
             [done = std::move(done)](const BusCall *answered) {
                 if (done)

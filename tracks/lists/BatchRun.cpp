@@ -2,12 +2,14 @@
 
 #include "app/common/Utils.h"
 #include "style/Palette.h"
+#include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -77,7 +79,8 @@ BatchRun *BatchRun::start(QWidget *toolView, Steps steps)
 // Parented to the application so that a run still going at exit is stopped and
 // waited for when the application object goes away.
 BatchRun::BatchRun(QWidget *toolView, Steps steps)
-    : QObject(QCoreApplication::instance()), m_steps(std::move(steps)), m_shared(std::make_shared<Shared>())
+    : QObject(QCoreApplication::instance()), m_steps(std::move(steps)), m_window(toolView ? toolView->window() : nullptr),
+      m_shared(std::make_shared<Shared>())
 {
     auto *sheet = new ProgressSheet(toolView ? toolView->window() : nullptr);
 #ifdef Q_OS_MACOS
@@ -232,8 +235,21 @@ void BatchRun::endStep()
             m_steps.end(m_shared->failed);
     } catch (...) {
     }
+    tellHowTheLibraryKeepsChanges();
     emit finished();
     deleteLater();
+}
+
+void BatchRun::tellHowTheLibraryKeepsChanges()
+{
+    const QString notice = LibrarySave::takeNotice();
+    if (notice.isEmpty())
+        return;
+    auto *box = new QMessageBox(QMessageBox::Information, QCoreApplication::applicationName(), notice, QMessageBox::Ok, m_window);
+    box->setObjectName(QStringLiteral("librarySaveNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(m_window ? Qt::WindowModal : Qt::ApplicationModal);
+    box->open();
 }
 
 void BatchRun::stopAndWait()

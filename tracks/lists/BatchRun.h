@@ -77,10 +77,14 @@ private:
     void showTimeLeft(int index);
     void newestProgressStep();
     void endStep();
+    // Once per start of the program, after a run against a library that
+    // keeps its changes until it quits: how they are kept.
+    void tellHowTheLibraryKeepsChanges();
     void stopAndWait();
 
     Steps m_steps;
     QPointer<QDialog> m_sheet;
+    QPointer<QWidget> m_window; // the tool's window, for the notice after the run
     QProgressBar *m_bar = nullptr;
     QPushButton *m_stopButton = nullptr;
     QLabel *m_timeLeft = nullptr;

@@ -36,19 +36,25 @@ RunSteps steps(const std::shared_ptr<State> &state, const std::shared_ptr<StopFl
     RunSteps steps;
     steps.count = int(state->files.size());
     steps.before = [state] {
-        state->libraryRunning = ITunesApplication::iTunes().isRunning();
+        const ITunesApplication library = ITunesApplication::iTunes();
+        state->libraryRunning = library.isRunning();
+        state->writesDates = library.setsDateAdded();
+        state->firstSecond = QDateTime::currentSecsSinceEpoch() - (state->files.size() - 1);
         return state->libraryRunning;
     };
     steps.work = [state, stop](int k) {
         // Not before the library's clock has passed into a later second.
-        if (k > 0 && !stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd)))
+        if (k > 0 && !state->writesDates && !stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd)))
             return QString();
         const ITunesApplication library = ITunesApplication::iTunes();
         const QUrl file = state->files.at(state->order.at(k));
         const auto held = library.trackOfFile(file);
         state->before.append(held && held->track.isValid() ? held->dateAdded : QDateTime());
         state->lastStart = QDateTime::currentMSecsSinceEpoch();
-        const bool added = library.add({file}).isValid();
+        ITunesTrack track = held && held->track.isValid() && state->writesDates ? held->track : library.add({file});
+        const bool added = track.isValid()
+                           && (!state->writesDates
+                               || track.setDateAdded(QDateTime::fromSecsSinceEpoch(state->firstSecond + k)).isValid());
         state->lastEnd = QDateTime::currentMSecsSinceEpoch();
         ++state->handed;
         return added ? QString() : QCoreApplication::translate("DateAddedViewController", "The library did not add it");
@@ -57,7 +63,8 @@ RunSteps steps(const std::shared_ptr<State> &state, const std::shared_ptr<StopFl
         if (!state->libraryRunning || state->handed == 0)
             return;
         // The last file too is a second clear of whatever comes next.
-        stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd));
+        if (!state->writesDates)
+            stop->sleepUntil(HandOver::nextStart(state->lastStart, state->lastEnd));
         const ITunesApplication library = ITunesApplication::iTunes();
         const QList<QUrl> handed = state->handedFiles();
         for (const QUrl &file : handed) {

@@ -16,6 +16,10 @@ class StopFlag;
 // the same steps. The files, in album order, are handed to the library one
 // at a time in the chosen direction (see HandOver); afterwards the dates the
 // library holds are read and checked, and the run goes into the journal.
+// Where the library lets its Date Added be written, each file (added first
+// when the library does not hold it) is given its date directly instead,
+// the last one handed over getting the run's start, each before it one
+// second less, so that none lies in the future.
 namespace HandOverRun {
 struct State
 {
@@ -25,6 +29,10 @@ struct State
     int handed = 0;                 // files handed over, in order
     QList<QDateTime> before, after; // the library's date added of each handed file
     qint64 lastStart = 0, lastEnd = 0;
+    // A library whose Date Added can be written gets the dates themselves,
+    // one second apart from firstSecond on, with no wait between files.
+    bool writesDates = false;
+    qint64 firstSecond = 0;
 
     QList<QUrl> handedFiles() const;
     // Which handed files missed their place (see HandOver::check).

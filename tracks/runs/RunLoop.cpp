@@ -1,6 +1,7 @@
 #include "tracks/runs/RunSteps.h"
 
 #include "tracks/library/LibraryRefresh.h"
+#include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QCoreApplication>
@@ -45,5 +46,6 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
     if (steps.after)
         guarded(steps.after);
     libraryRefreshes.finish();
+    LibrarySave::afterRun();
     return failed;
 }

@@ -1,0 +1,4 @@
+#pragma once
+
+// playcount-run against a real Rhythmbox holding n tracks (see the .cpp).
+int rhythmboxPlayCountRun(int n);

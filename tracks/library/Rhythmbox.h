@@ -1,0 +1,70 @@
+#pragma once
+
+#include "tracks/library/ITunesApplication.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <memory>
+#include <optional>
+
+class BusCall;
+
+// Rhythmbox as a library the client drives. Its database is reached by each
+// entry's location, the URI exactly as Rhythmbox keeps it; values go in and
+// out as dictionaries. Rhythmbox reports no failure of a write, so every
+// write is read back. Selection, showing a track, reading a file again and
+// saving come from our plugin inside Rhythmbox (integrations/rhythmbox).
+namespace Rhythmbox {
+inline constexpr const char *service = "org.gnome.Rhythmbox3";
+// The name people know it by.
+QString displayName();
+
+// The URI Rhythmbox keeps for a local file: its path bytes escaped the way
+// GLib writes file URIs (RFC 3986 unreserved characters and !$&'()*+,=:@/
+// stay, every other byte becomes %XX). Empty when the URL names no local file.
+QString storedUri(const QUrl &file);
+
+// The calls, ready to be sent (BusCall::call or send/finish).
+std::unique_ptr<BusCall> getEntry(const QString &uri);
+std::unique_ptr<BusCall> setEntry(const QString &uri, const QVariantMap &values);
+std::unique_ptr<BusCall> loadUri(const QString &uri);
+// A method of the plugin's object, with one text argument when uri is set.
+std::unique_ptr<BusCall> pluginCall(const char *method, const QString &uri = QString());
+
+// A song entry read from an answered getEntry: its id, location and values.
+// None for no answer, no entry, or an entry Rhythmbox keeps for a file it
+// could not import (no first-seen, not audio).
+struct Entry
+{
+    qint64 id = 0;
+    QString uri;
+    ITunesTrack::Properties properties;
+};
+std::optional<Entry> entryOf(const BusCall &answered);
+
+// Our 0..100 rating scale and Rhythmbox's 0..5 stars.
+double starsOf(int rating);
+int ratingOf(double stars);
+// The values that set a property of ours ("playedCount", "rating",
+// "dateAdded" in seconds since 1970); empty for another property.
+QVariantMap valuesFor(const QString &property, qint64 value);
+// The property's stored value in an entry, in our terms.
+std::optional<qint64> storedValueOf(const QString &property, const Entry &entry);
+
+// One entry by location; nullopt when Rhythmbox does not answer, an entry
+// with id 0 when it holds no song there.
+std::optional<Entry> entry(const QString &uri);
+// The song entry of a file, imported first when Rhythmbox does not hold it
+// (waiting, within the call timeout, until it does); none when it cannot.
+std::optional<Entry> added(const QUrl &file);
+// Writes values and reads the entry back; none when there is no answer.
+std::optional<Entry> written(const QString &uri, const QVariantMap &values);
+// The plugin's answers; false/empty when it is not there.
+bool refresh(const QString &uri);
+bool reveal(const QString &uri);
+bool save();
+QList<Entry> selected();
+} // namespace Rhythmbox
