@@ -228,6 +228,20 @@ private slots:
         QCOMPARE(kept.value(QStringLiteral("first-seen")).toLongLong(), firstSeen);
         QCOMPARE(savedEntry(m_rhythmbox.databaseFile(), uriOf(m_songs.at(1))).value(QStringLiteral("play-count")), QStringLiteral("33"));
     }
+
+    // Without the plugin the values still go in and are read back, and the
+    // person is told to quit Rhythmbox normally, as nothing could save.
+    void withoutThePluginThePersonIsToldToQuitNormally()
+    {
+        QString why;
+        QVERIFY2(m_rhythmbox.start(&why, false), qPrintable(why));
+        QVERIFY(RhythmboxProcess::waitForEntry(uriOf(m_songs.at(1))));
+        QCOMPARE(value(m_songs.at(1), "play-count"), 33);
+        const CliRun::Result result = cli({"play-count", "--add", "1", m_songs.at(1)});
+        QVERIFY2(result.status == 0, result.err.constData());
+        QCOMPARE(value(m_songs.at(1), "play-count"), 34);
+        QCOMPARE(result.err.count("Quit Rhythmbox normally"), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRhythmbox)

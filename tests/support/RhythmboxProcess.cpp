@@ -154,6 +154,7 @@ bool RhythmboxProcess::start(QString *why, bool withPlugin)
     };
     if (const QString reason = missing(); !reason.isEmpty())
         return fail(reason);
+    stopAll(); // a second start begins afresh, in the same home
     if (!m_home.isValid() || !QDir().mkpath(musicFolder()))
         return fail(QStringLiteral("no temporary home"));
     if (rhythmboxOnTheBus())

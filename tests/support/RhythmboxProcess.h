@@ -37,7 +37,8 @@ public:
     bool holdAtStart(const QList<Song> &songs);
 
     // Starts the X server and Rhythmbox and waits until both Rhythmbox and
-    // the plugin answer. withPlugin false leaves the plugin out. false with
+    // the plugin answer; after quit() it starts again in the same home.
+    // withPlugin false turns the plugin off. false with
     // why set when it does not come up.
     bool start(QString *why, bool withPlugin = true);
     // Quits through its media-player interface and waits for the process to

@@ -100,7 +100,7 @@ void ITunesTrack::store(const char *method, const QString &property, int value, 
         return;
     std::optional<qint64> stored;
     if (isRhythmbox(m_service)) {
-        if (const auto entry = Rhythmbox::written(m_uri, Rhythmbox::valuesFor(property, value)))
+        if (const auto entry = Rhythmbox::written(m_uri, property, value))
             stored = Rhythmbox::storedValueOf(property, *entry);
     } else {
         const auto call = LibraryCall::make(m_service, method);
@@ -118,7 +118,7 @@ QDateTime ITunesTrack::setDateAdded(const QDateTime &date)
 {
     if (!isValid() || !isRhythmbox(m_service) || !date.isValid())
         return {};
-    const auto entry = Rhythmbox::written(m_uri, Rhythmbox::valuesFor(QStringLiteral("dateAdded"), date.toSecsSinceEpoch()));
+    const auto entry = Rhythmbox::written(m_uri, QStringLiteral("dateAdded"), date.toSecsSinceEpoch());
     m_cache.reset();
     return entry ? entry->properties.dateAdded : QDateTime();
 }
@@ -350,8 +350,7 @@ ITunesApplication::StoredValue ITunesApplication::addSetRefreshReveal(const QUrl
 {
     if (isRhythmbox(m_service)) {
         const std::optional<Rhythmbox::Entry> entry = Rhythmbox::added(file);
-        const QVariantMap values = Rhythmbox::valuesFor(property, value);
-        const std::optional<Rhythmbox::Entry> after = entry && !values.isEmpty() ? Rhythmbox::written(entry->uri, values) : std::nullopt;
+        const std::optional<Rhythmbox::Entry> after = entry ? Rhythmbox::written(entry->uri, property, value) : std::nullopt;
         if (!after)
             return {};
         Rhythmbox::reveal(after->uri);

@@ -36,8 +36,11 @@ void ITunesCallWindow::addSetRefreshReveal(const ITunesApplication &library, con
         if (uri.isEmpty() || values.isEmpty())
             return skip(std::move(done));
         enqueue(Rhythmbox::setEntry(uri, values), {});
-        enqueue(Rhythmbox::getEntry(uri), [property, done = std::move(done)](const BusCall *answered) {
-            const std::optional<Rhythmbox::Entry> entry = answered ? Rhythmbox::entryOf(*answered) : std::nullopt;
+        enqueue(Rhythmbox::getEntry(uri), [uri, property, value, done = std::move(done)](const BusCall *answered) {
+            // Only the value written counts as stored (Rhythmbox reports no
+            // failed write); one it has not applied yet is waited for.
+            const std::optional<Rhythmbox::Entry> entry =
+                answered ? Rhythmbox::confirmed(uri, property, value, Rhythmbox::entryOf(*answered)) : std::nullopt;
             const std::optional<qint64> stored = entry ? Rhythmbox::storedValueOf(property, *entry) : std::nullopt;
             if (done)
                 done(stored ? std::optional<int>(int(*stored)) : std::nullopt);

@@ -44,7 +44,8 @@ QString takeNotice()
         return QCoreApplication::translate("LibrarySave",
                                            "%1 keeps changes in memory and writes them to its library only when it "
                                            "quits. Quit %1 normally to keep them: if it is stopped by force, they "
-                                           "are lost.")
+                                           "are lost. With the Melvora plugin turned on in %1's Plugins, they are "
+                                           "saved after every run.")
             .arg(g_libraryName);
     return {};
 }

@@ -19,8 +19,10 @@ constexpr const char *pluginPath = "/org/melvora/Rhythmbox";
 constexpr const char *pluginInterface = "org.melvora.Rhythmbox";
 // Calls on the way at once when many entries are read.
 constexpr int readsOnTheWay = 32;
-// How often an import is looked for while it is under way.
+// How often an import, or a write not yet applied, is looked for.
 constexpr int importPollMs = 25;
+// How long a write may take to show after Rhythmbox has answered it.
+constexpr int writeSettleMs = 2000;
 
 bool keptRaw(unsigned char c)
 {
@@ -177,18 +179,45 @@ std::optional<Entry> added(const QUrl &file)
     return std::nullopt;
 }
 
-std::optional<Entry> written(const QString &uri, const QVariantMap &values)
+qint64 expectedValue(const QString &property, qint64 value)
 {
-    // Sent together: Rhythmbox answers a connection's calls in order, so
-    // the read sees the write.
+    if (property == u"rating")
+        return ratingOf(starsOf(int(std::clamp<qint64>(value, 0, 100))));
+    if (property == u"dateAdded")
+        return std::clamp<qint64>(value, 1, std::numeric_limits<uint>::max());
+    return std::clamp<qint64>(value, 0, std::numeric_limits<int>::max());
+}
+
+std::optional<Entry> confirmed(const QString &uri, const QString &property, qint64 value, std::optional<Entry> read)
+{
+    const qint64 expected = expectedValue(property, value);
+    const auto holds = [&](const std::optional<Entry> &entry) {
+        return entry && entry->id > 0 && storedValueOf(property, *entry) == expected;
+    };
+    const QDeadlineTimer deadline(writeSettleMs);
+    while (!holds(read) && !deadline.hasExpired()) {
+        QThread::msleep(importPollMs);
+        read = entry(uri);
+        if (!read)
+            return std::nullopt; // no answer
+    }
+    return holds(read) ? read : std::nullopt;
+}
+
+std::optional<Entry> written(const QString &uri, const QString &property, qint64 value)
+{
+    const QVariantMap values = valuesFor(property, value);
+    if (values.isEmpty())
+        return std::nullopt;
+    // Sent together, the read right behind the write.
     const auto set = setEntry(uri, values);
     const auto get = getEntry(uri);
-    if (values.isEmpty() || !set->send(ITunesApplication::callTimeoutMs) || !get->send(ITunesApplication::callTimeoutMs))
+    if (!set->send(ITunesApplication::callTimeoutMs) || !get->send(ITunesApplication::callTimeoutMs))
         return std::nullopt;
     set->finish();
     if (!get->finish())
         return std::nullopt;
-    return entryOf(*get);
+    return confirmed(uri, property, value, entryOf(*get));
 }
 
 bool refresh(const QString &uri)

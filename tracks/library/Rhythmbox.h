@@ -53,6 +53,14 @@ int ratingOf(double stars);
 QVariantMap valuesFor(const QString &property, qint64 value);
 // The property's stored value in an entry, in our terms.
 std::optional<qint64> storedValueOf(const QString &property, const Entry &entry);
+// The value Rhythmbox holds, in our terms, once value has been written.
+qint64 expectedValue(const QString &property, qint64 value);
+// The entry holding the value written, read again while Rhythmbox has not
+// applied the write yet: just after it starts it may answer a read sent
+// behind a write with what it held before. read is the answer to the read
+// sent behind the write (none: no answer). None when the value is not
+// there within a moment.
+std::optional<Entry> confirmed(const QString &uri, const QString &property, qint64 value, std::optional<Entry> read);
 
 // One entry by location; nullopt when Rhythmbox does not answer, an entry
 // with id 0 when it holds no song there.
@@ -60,8 +68,9 @@ std::optional<Entry> entry(const QString &uri);
 // The song entry of a file, imported first when Rhythmbox does not hold it
 // (waiting, within the call timeout, until it does); none when it cannot.
 std::optional<Entry> added(const QUrl &file);
-// Writes values and reads the entry back; none when there is no answer.
-std::optional<Entry> written(const QString &uri, const QVariantMap &values);
+// Writes the property and reads the entry back (see confirmed()); none
+// when the value is not stored or there is no answer.
+std::optional<Entry> written(const QString &uri, const QString &property, qint64 value);
 // The plugin's answers; false/empty when it is not there.
 bool refresh(const QString &uri);
 bool reveal(const QString &uri);
