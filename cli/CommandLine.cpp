@@ -110,9 +110,12 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
 
 bool libraryRuns()
 {
-    if (ITunesApplication::iTunes().isRunning())
+    const ITunesApplication library = ITunesApplication::iTunes();
+    if (library.isRunning())
         return true;
-    complain(QStringLiteral("the library is not running; nothing was changed"));
+    // Ours plays the part of iTunes; another library is named.
+    const QString name = library.displayName() == u"iTunes" ? QStringLiteral("the library") : library.displayName();
+    complain(QStringLiteral("%1 is not running; nothing was changed").arg(name));
     return false;
 }
 
