@@ -1,5 +1,7 @@
 #include "tracks/library/BusCall.h"
 
+#include "tracks/library/BusValues.h"
+
 #include <dbus/dbus.h>
 
 #include <algorithm>
@@ -180,34 +182,6 @@ thread_local ThreadConnection t_connection;
 bool validText(const QByteArray &utf8)
 {
     return dbus_validate_utf8(utf8.constData(), nullptr);
-}
-
-QVariant basicValue(DBusMessageIter *it)
-{
-    switch (dbus_message_iter_get_arg_type(it)) {
-    case DBUS_TYPE_STRING: {
-        const char *text = nullptr;
-        dbus_message_iter_get_basic(it, &text);
-        return QString::fromUtf8(text);
-    }
-    case DBUS_TYPE_INT64: {
-        dbus_int64_t value = 0;
-        dbus_message_iter_get_basic(it, &value);
-        return qlonglong(value);
-    }
-    case DBUS_TYPE_INT32: {
-        dbus_int32_t value = 0;
-        dbus_message_iter_get_basic(it, &value);
-        return int(value);
-    }
-    case DBUS_TYPE_BOOLEAN: {
-        dbus_bool_t value = FALSE;
-        dbus_message_iter_get_basic(it, &value);
-        return bool(value);
-    }
-    default:
-        return {};
-    }
 }
 
 // Errors that the bus or the connection itself gives for a call the service
@@ -520,24 +494,7 @@ QList<QVariantMap> BusCall::recordsResult() const
         || dbus_message_iter_get_element_type(&it) != DBUS_TYPE_ARRAY)
         return records;
     dbus_message_iter_recurse(&it, &list);
-    for (; dbus_message_iter_get_arg_type(&list) == DBUS_TYPE_ARRAY; dbus_message_iter_next(&list)) {
-        QVariantMap record;
-        DBusMessageIter entries;
-        dbus_message_iter_recurse(&list, &entries);
-        for (; dbus_message_iter_get_arg_type(&entries) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&entries)) {
-            DBusMessageIter entry, variant;
-            dbus_message_iter_recurse(&entries, &entry);
-            if (dbus_message_iter_get_arg_type(&entry) != DBUS_TYPE_STRING)
-                continue;
-            const QString key = basicValue(&entry).toString();
-            if (!dbus_message_iter_next(&entry) || dbus_message_iter_get_arg_type(&entry) != DBUS_TYPE_VARIANT)
-                continue;
-            dbus_message_iter_recurse(&entry, &variant);
-            const QVariant value = basicValue(&variant);
-            if (value.isValid())
-                record.insert(key, value);
-        }
-        records.append(record);
-    }
+    for (; dbus_message_iter_get_arg_type(&list) == DBUS_TYPE_ARRAY; dbus_message_iter_next(&list))
+        records.append(BusValues::dictionaryAt(&list));
     return records;
 }

@@ -145,7 +145,7 @@ void appendActionParameter(BusCall &call, const QString &text, bool flag)
 QVariantMap dictionaryResult(const BusCall &answered, int index)
 {
     QVariantMap values;
-    DBusMessageIter it, array;
+    DBusMessageIter it;
     if (!answered.reply() || !dbus_message_iter_init(answered.reply(), &it))
         return values;
     for (int i = 0; i < index; ++i)
@@ -153,7 +153,14 @@ QVariantMap dictionaryResult(const BusCall &answered, int index)
             return values;
     if (dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_ARRAY || dbus_message_iter_get_element_type(&it) != DBUS_TYPE_DICT_ENTRY)
         return values;
-    dbus_message_iter_recurse(&it, &array);
+    return dictionaryAt(&it);
+}
+
+QVariantMap dictionaryAt(DBusMessageIter *dictionary)
+{
+    QVariantMap values;
+    DBusMessageIter array;
+    dbus_message_iter_recurse(dictionary, &array);
     for (; dbus_message_iter_get_arg_type(&array) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&array)) {
         DBusMessageIter entry, variant;
         dbus_message_iter_recurse(&array, &entry);

@@ -4,6 +4,7 @@
 #include <QVariantMap>
 
 class BusCall;
+struct DBusMessageIter;
 
 // D-Bus values beyond BusCall's own, for libraries whose interfaces take
 // dictionaries of variants: written into a call being built, read from an
@@ -19,4 +20,7 @@ void appendActionParameter(BusCall &call, const QString &text, bool flag);
 // ones too), doubles and booleans; other values are left out. Empty when
 // the answer holds no dictionary there.
 QVariantMap dictionaryResult(const BusCall &answered, int index = 0);
+// The same for the a{sv} the iterator stands on (an element of an array of
+// them, say).
+QVariantMap dictionaryAt(DBusMessageIter *dictionary);
 } // namespace BusValues
