@@ -151,7 +151,7 @@ std::optional<Entry> entry(const QString &uri)
 {
     const auto call = getEntry(uri);
     if (call->call(ITunesApplication::callTimeoutMs))
-        return entryOf(*call).value_or(Entry{});
+        return entryOf(*call).value_or(Entry{-1, uri, {}});
     // Rhythmbox answers a location it does not hold with an error.
     return call->wentUnanswered() ? std::nullopt : std::optional<Entry>(Entry{});
 }
@@ -162,19 +162,18 @@ std::optional<Entry> added(const QUrl &file)
     if (uri.isEmpty())
         return std::nullopt;
     std::optional<Entry> held = entry(uri);
-    if (!held || held->id > 0)
+    if (!held || held->id != 0)
         return held && held->id > 0 ? held : std::nullopt;
     if (!loadUri(uri)->call(ITunesApplication::callTimeoutMs))
         return std::nullopt;
-    // The import runs in Rhythmbox's own time: look until the song is there.
+    // The import runs in Rhythmbox's own time: look until the song is there
+    // or Rhythmbox has given up on the file.
     const QDeadlineTimer deadline(ITunesApplication::callTimeoutMs);
     while (!deadline.hasExpired()) {
         QThread::msleep(importPollMs);
         held = entry(uri);
-        if (!held)
-            return std::nullopt;
-        if (held->id > 0)
-            return held;
+        if (!held || held->id != 0)
+            return held && held->id > 0 ? held : std::nullopt;
     }
     return std::nullopt;
 }

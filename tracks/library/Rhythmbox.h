@@ -62,8 +62,9 @@ qint64 expectedValue(const QString &property, qint64 value);
 // there within a moment.
 std::optional<Entry> confirmed(const QString &uri, const QString &property, qint64 value, std::optional<Entry> read);
 
-// One entry by location; nullopt when Rhythmbox does not answer, an entry
-// with id 0 when it holds no song there.
+// One entry by location; nullopt when Rhythmbox does not answer. An entry
+// with id 0 when it holds nothing there, with a negative id when what it
+// holds there is no song (a file it could not import).
 std::optional<Entry> entry(const QString &uri);
 // The song entry of a file, imported first when Rhythmbox does not hold it
 // (waiting, within the call timeout, until it does); none when it cannot.
