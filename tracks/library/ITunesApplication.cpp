@@ -212,10 +212,9 @@ ITunesApplication ITunesApplication::iTunes()
 {
     // The running library is the one used; ours first, should both run.
     for (const char *service : {LibraryProtocol::serviceName, Rhythmbox::service}) {
-        const QString name = QString::fromLatin1(service);
-        if (QDBusConnection::sessionBus().isConnected()
-            && BusNameWatch::hasOwner(name).value_or(BusNameWatch::queryHasOwner(name)))
-            return ITunesApplication(name);
+        const ITunesApplication library{QString::fromLatin1(service)};
+        if (library.isRunning())
+            return library;
     }
     return ITunesApplication(preferredService());
 }
