@@ -82,6 +82,7 @@ int runDates(const QString &command, DateRuns::DateRun run, const CommandLine::A
     const DateRuns::Plan plan = DateRuns::planned(run);
     // The dates are written out only where they are shown.
     const bool shown = report.dryRun || report.json;
+    report.items.reserve(run.files.size());
     for (qsizetype i = 0; i < run.files.size(); ++i) {
         const QUrl &file = run.files.at(i);
         report.items.append({file, shown ? shownDate(plan.now.at(i)) : QString(),
