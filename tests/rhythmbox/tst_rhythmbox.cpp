@@ -194,6 +194,23 @@ private slots:
         QCOMPARE(tracks.at(0).playedCount(), int(value(m_songs.at(0), "play-count")));
     }
 
+    // A Rhythmbox that hangs costs a run its timeout, not a hang; nothing is
+    // reported done, and once it goes on it is driven as before.
+    void aHungRhythmboxFailsTheRunInTime()
+    {
+        m_rhythmbox.suspend();
+        const CliRun::Result hung = cli({"play-count", "--set", "3", m_songs.at(2)});
+        m_rhythmbox.resume();
+        QCOMPARE(hung.status, 1);
+        QVERIFY2(!hung.out.contains("1 of 1"), hung.out.constData());
+        QVERIFY2(hung.err.contains("03 "), hung.err.constData());
+        // Nothing changed, so nothing is said of keeping changes.
+        QVERIFY2(!hung.err.contains("keeps changes"), hung.err.constData());
+        const CliRun::Result after = cli({"play-count", "--set", "3", m_songs.at(2)});
+        QVERIFY2(after.status == 0, after.err.constData());
+        QCOMPARE(value(m_songs.at(2), "play-count"), 3);
+    }
+
     // Date Added: written directly, one second apart in album order, for a
     // song Rhythmbox held and one it is given; a file that is not audio is
     // refused and named.

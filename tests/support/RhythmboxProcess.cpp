@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QXmlStreamWriter>
 
+#include <csignal>
+
 #ifndef MELVORA_RHYTHMBOX_PLUGIN
 #error "MELVORA_RHYTHMBOX_PLUGIN: the folder of the Rhythmbox plugin in the sources"
 #endif
@@ -197,6 +199,18 @@ bool RhythmboxProcess::isRunning() const
     return m_rhythmbox && m_rhythmbox->state() != QProcess::NotRunning;
 }
 
+void RhythmboxProcess::suspend()
+{
+    if (isRunning())
+        ::kill(pid_t(m_rhythmbox->processId()), SIGSTOP);
+}
+
+void RhythmboxProcess::resume()
+{
+    if (isRunning())
+        ::kill(pid_t(m_rhythmbox->processId()), SIGCONT);
+}
+
 bool RhythmboxProcess::quit()
 {
     if (!isRunning())
@@ -213,6 +227,7 @@ bool RhythmboxProcess::quit()
 
 void RhythmboxProcess::stopAll()
 {
+    resume(); // a stopped process cannot quit
     if (isRunning())
         quit();
     m_rhythmbox.reset();

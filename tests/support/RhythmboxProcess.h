@@ -45,6 +45,9 @@ public:
     // end; true when it ended by itself with status 0.
     bool quit();
     bool isRunning() const;
+    // Stops the process (SIGSTOP) as a hung Rhythmbox; resume() lets it go on.
+    void suspend();
+    void resume();
 
     // Where Rhythmbox keeps its database file (written when it saves).
     QString databaseFile() const;

@@ -27,6 +27,7 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
     // all are answered before the run ends.
     LibraryRefreshBatch libraryRefreshes;
     bool go = true;
+    int worked = 0;
     if (steps.before)
         guarded([&] { go = steps.before(); });
     for (int i = 0; go && i < steps.count && !stop.isRequested(); ++i) {
@@ -38,6 +39,8 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
             guarded([&] { failure = steps.work(i); });
         if (!failure.isEmpty())
             failed.insert(i, failure);
+        else
+            ++worked;
         if (progress)
             progress(i, true);
         if (steps.afterProgress && failure.isEmpty())
@@ -46,6 +49,8 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
     if (steps.after)
         guarded(steps.after);
     libraryRefreshes.finish();
-    LibrarySave::afterRun();
+    // Only a run that changed something has anything to save.
+    if (worked > 0)
+        LibrarySave::afterRun();
     return failed;
 }
