@@ -43,6 +43,10 @@ for needed in libqt6core6 libqt6widgets6 libtag1v5 libdbus-1-3 libqt6sql6-sqlite
     echo "$depends" | grep -q "$needed" || fail "Depends lacks $needed: $depends"
 done
 echo "$depends" | grep -q -- '-dev' && fail "Depends names a -dev package: $depends"
+# Journal inserts go through SQLite itself; Rhythmbox is suggested, not needed.
+echo "$depends" | grep -q libsqlite3-0 || fail "Depends lacks libsqlite3-0: $depends"
+echo "$depends" | grep -q rhythmbox && fail "Depends names Rhythmbox: $depends"
+dpkg-deb -f "$deb" Suggests | grep -q rhythmbox || fail "Suggests lacks rhythmbox"
 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/"*.desktop || fail "desktop-file-validate"
