@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtConcurrent>
@@ -48,6 +49,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(iTunes().isRunning(), 1000);
         // And from any thread.
         QVERIFY(QtConcurrent::run([] { return iTunes().isRunning(); }).result());
+    }
+
+    // The library in use is the running one; when none runs, ours unless
+    // the environment names Rhythmbox, which is then what is started.
+    void theLibraryInUseIsTheRunningOneOrTheNamedOne()
+    {
+        QVERIFY(!ITunesApplication::iTunes().isRunning());
+        QCOMPARE(ITunesApplication::iTunes().serviceName(), QString::fromLatin1(LibraryProtocol::serviceName));
+        QCOMPARE(ITunesApplication::iTunes().displayName(), QStringLiteral("iTunes"));
+        QVERIFY(!ITunesApplication::iTunes().setsDateAdded());
+        QVERIFY(ITunesApplication::iTunes().save()); // ours writes at once
+        qputenv("MELVORA_LIBRARY", "Rhythmbox");
+        const auto unset = qScopeGuard([] { qunsetenv("MELVORA_LIBRARY"); });
+        const ITunesApplication named = ITunesApplication::iTunes();
+        QCOMPARE(named.serviceName(), QStringLiteral("org.gnome.Rhythmbox3"));
+        QCOMPARE(named.displayName(), QStringLiteral("Rhythmbox"));
+        QVERIFY(named.setsDateAdded() && named.savesOnQuit());
+        QVERIFY(!named.save()); // nothing there to save
+        LibraryProcess library;
+        QVERIFY(library.start());
+        QTRY_COMPARE_WITH_TIMEOUT(ITunesApplication::iTunes().serviceName(), QString::fromLatin1(LibraryProtocol::serviceName), 1000);
     }
 
     void runStartsTheLibraryBesideTheProgram()
