@@ -330,10 +330,12 @@ std::optional<ITunesApplication::HeldTrack> ITunesApplication::trackOfFile(const
 ITunesTrack ITunesApplication::addRefreshReveal(const QUrl &file) const
 {
     if (isRhythmbox(m_service)) {
-        const std::optional<Rhythmbox::Entry> entry = Rhythmbox::added(file);
-        if (!entry)
+        // Files Rhythmbox does not hold are left out of it, as in a run.
+        const QString uri = Rhythmbox::storedUri(file);
+        const std::optional<Rhythmbox::Entry> entry = uri.isEmpty() ? std::nullopt : Rhythmbox::entry(uri);
+        if (!entry || entry->id <= 0)
             return {};
-        Rhythmbox::refresh(entry->uri);
+        Rhythmbox::setEntry(entry->uri, Rhythmbox::modificationValues(file))->call(callTimeoutMs);
         Rhythmbox::reveal(entry->uri);
         return ITunesTrack::locatedAt(m_service, entry->id, entry->uri);
     }

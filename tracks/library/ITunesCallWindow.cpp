@@ -16,7 +16,10 @@ void ITunesCallWindow::addRefreshReveal(const ITunesApplication &library, const 
 {
     if (library.serviceName() == QLatin1String(Rhythmbox::service)) {
         const QString uri = Rhythmbox::storedUri(file);
-        enqueue(Rhythmbox::pluginCall("Refresh", uri), {});
+        const QVariantMap changed = Rhythmbox::modificationValues(file);
+        if (uri.isEmpty() || changed.isEmpty())
+            return;
+        enqueue(Rhythmbox::setEntry(uri, changed), {});
         enqueue(Rhythmbox::pluginCall("Reveal", uri), {});
         return;
     }

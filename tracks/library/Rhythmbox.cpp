@@ -8,6 +8,9 @@
 #include <QThread>
 
 #include <cmath>
+#include <limits>
+
+#include <sys/stat.h>
 #include <deque>
 
 namespace Rhythmbox {
@@ -134,6 +137,16 @@ QVariantMap valuesFor(const QString &property, qint64 value)
     if (property == u"dateAdded")
         return {{QStringLiteral("first-seen"), uint(std::clamp<qint64>(value, 1, std::numeric_limits<uint>::max()))}};
     return {};
+}
+
+QVariantMap modificationValues(const QUrl &file)
+{
+    const QByteArray path = FileNames::pathOf(file);
+    struct stat info = {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || info.st_mtime < 0
+        || info.st_mtime > std::numeric_limits<uint>::max())
+        return {};
+    return {{QStringLiteral("mtime"), uint(info.st_mtime)}};
 }
 
 std::optional<qint64> storedValueOf(const QString &property, const Entry &entry)

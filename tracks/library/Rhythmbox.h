@@ -51,6 +51,12 @@ int ratingOf(double stars);
 // The values that set a property of ours ("playedCount", "rating",
 // "dateAdded" in seconds since 1970); empty for another property.
 QVariantMap valuesFor(const QString &property, qint64 value);
+// What tells Rhythmbox a file's new modification date: its stored mtime
+// (whole seconds) set to the file's. A changed date is all a date run
+// changes, so this stands for reading the file again, and costs one call
+// where reading it again costs Rhythmbox a read of the file's tags. Empty
+// when the file cannot be read.
+QVariantMap modificationValues(const QUrl &file);
 // The property's stored value in an entry, in our terms.
 std::optional<qint64> storedValueOf(const QString &property, const Entry &entry);
 // The value Rhythmbox holds, in our terms, once value has been written.
