@@ -8,6 +8,7 @@
 #include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
 #include "tests/support/AudioFiles.h"
+#include "tests/support/FileDialogAnswer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -85,8 +86,7 @@ private slots:
             QWidget *modal = QApplication::activeModalWidget();
             if (auto *dialog = window.findChild<QFileDialog *>(QStringLiteral("addFilesDialog")); dialog == modal) {
                 filters = dialog->nameFilters();
-                dialog->selectFile(plain.toLocalFile());
-                static_cast<QDialog *>(dialog)->accept();
+                answerWithPath(dialog, plain.toLocalFile());
             }
             if (modal && modal->isVisible())
                 modal->close();

@@ -1,6 +1,7 @@
 // The Date Modified tool as a user meets it: navigation, lists, the date
 // controls and the runs over real files. The library is not running.
 #include "tests/modification/ModificationFixture.h"
+#include "tests/support/FileDialogAnswer.h"
 
 #include "tools/modification/ClockFace.h"
 #include "tracks/lists/DropHintImage.h"
@@ -174,10 +175,7 @@ private slots:
         // A file modified at D: day and time both come from D, without its fraction of a second.
         const QUrl other = f.makeFile(QStringLiteral("other.mp3"));
         QVERIFY(FileDates::setModificationDate(other, FileTime::fromDateTime({{2011, 7, 9}, {8, 7, 6, 789}})));
-        sameAs(f, [other](QFileDialog *dialog) {
-            dialog->selectFile(other.toLocalFile());
-            static_cast<QDialog *>(dialog)->accept();
-        });
+        sameAs(f, [other](QFileDialog *dialog) { answerWithPath(dialog, other.toLocalFile()); });
         expect(QDate(2011, 7, 9), QTime(8, 7, 6));
     }
 

@@ -2,6 +2,7 @@
 // what a file manager copied.
 #include "app/common/FileNames.h"
 #include "tests/support/AudioFiles.h"
+#include "tests/support/FileDialogAnswer.h"
 #include "tracks/lists/AddFilesDialog.h"
 #include "tracks/lists/DropView.h"
 #include "tracks/lists/TrackListModel.h"
@@ -108,10 +109,7 @@ private slots:
         list.pane.addButton()->click();
         auto *dialog = list.pane.window()->findChild<AddFilesDialog *>();
         QVERIFY(dialog && dialog->isVisible());
-        dialog->setDirectory(folder.dir.path());
-        dialog->selectFile(QStringLiteral("b.flac"));
-        QTRY_VERIFY(!dialog->selectedFiles().isEmpty());
-        dialog->accept();
+        answerWithPath(dialog, folder.dir.filePath(QStringLiteral("b.flac")));
         QCOMPARE(list.files(), QList<QUrl>{folder.url("b.flac")});
 
         // Pasted: file URLs as a file manager copies them (the odd name by
