@@ -77,15 +77,18 @@ QString shown(const QByteArray &bytes)
 {
     QString text;
     text.reserve(bytes.size());
+    // Well-formed stretches are decoded whole; each byte between them is shown as \xHH.
+    qsizetype stretch = 0;
     for (qsizetype i = 0; i < bytes.size();) {
         if (const int length = utf8SequenceAt(bytes, i)) {
-            text += QString::fromUtf8(bytes.constData() + i, length);
             i += length;
-        } else {
-            text += QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(bytes[i]), 16).toUpper().rightJustified(2, u'0');
-            ++i;
+            continue;
         }
+        text += QString::fromUtf8(bytes.constData() + stretch, i - stretch);
+        text += QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(bytes[i]), 16).toUpper().rightJustified(2, u'0');
+        stretch = ++i;
     }
+    text += QString::fromUtf8(bytes.constData() + stretch, bytes.size() - stretch);
     return TextRules::printable(text);
 }
 

@@ -1,5 +1,6 @@
 #include "app/common/TextRules.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -31,6 +32,9 @@ namespace TextRules {
 
 QString printable(const QString &text)
 {
+    const auto plain = [](QChar c) { return c.unicode() >= 0xA0 || (c.unicode() >= 0x20 && c.unicode() < 0x7F); };
+    if (std::all_of(text.cbegin(), text.cend(), plain))
+        return text;
     QString shown = text;
     for (QChar &c : shown) {
         const char16_t code = c.unicode();

@@ -12,6 +12,8 @@
 namespace {
 // Below this many files the thread hand-off costs more than the reading.
 constexpr qsizetype parallelFrom = 16;
+// Names are only text: side by side only for a long list.
+constexpr qsizetype parallelNamesFrom = 2048;
 
 // Code point order on UTF-16 text: a surrogate (a character beyond U+FFFF)
 // must sort after U+E000..U+FFFF, although its code unit is smaller.
@@ -67,7 +69,7 @@ QList<Keyed> keyed(const QList<QUrl> &files, AlbumOrder::Key which, bool withTra
         k.track = place.track;
         return k;
     };
-    if (reads && files.size() >= parallelFrom)
+    if (files.size() >= (reads ? parallelFrom : parallelNamesFrom))
         return QtConcurrent::blockingMapped<QList<Keyed>>(files, keyOf);
     QList<Keyed> k;
     k.reserve(files.size());

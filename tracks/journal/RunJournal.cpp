@@ -58,7 +58,9 @@ bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::E
         const RunJournal::Entry &e = entries.at(i);
         sqlite3_bind_int64(insert, 1, run);
         sqlite3_bind_int64(insert, 2, i);
-        sqlite3_bind_text16(insert, 3, e.target.utf16(), int(e.target.size() * sizeof(char16_t)), SQLITE_STATIC);
+        // Stored as UTF-8, so handed over as UTF-8 (a target is mostly ASCII).
+        const QByteArray target = e.target.toUtf8();
+        sqlite3_bind_text(insert, 3, target.constData(), int(target.size()), SQLITE_STATIC);
         if (e.before) {
             sqlite3_bind_int64(insert, 4, e.before->value);
             sqlite3_bind_int64(insert, 5, e.before->nanoseconds);
@@ -129,7 +131,7 @@ bool RunJournal::open(QString *error)
                                                 " changed INTEGER, undoOf INTEGER NOT NULL DEFAULT 0)"))
                        && q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS entries(run INTEGER NOT NULL, position INTEGER NOT NULL,"
                                                 " target TEXT NOT NULL, before INTEGER, beforeNs INTEGER,"
-                                                " after INTEGER NOT NULL, afterNs INTEGER NOT NULL, PRIMARY KEY(run, position))"))
+                                                " after INTEGER NOT NULL, afterNs INTEGER NOT NULL, PRIMARY KEY(run, position)) WITHOUT ROWID"))
                        && q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runsUndoOf ON runs(undoOf)"))
                        && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
         if (!made)
