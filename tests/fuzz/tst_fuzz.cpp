@@ -1,13 +1,8 @@
-// Damaged audio files of every format against the three readers of a file's
-// tags: the track-number reader, the library's add and `melvora-cli order`.
-// Nothing may crash or hang, every read ends within a generous bound, the
-// track text fits on a row and the command prints one line per file. The inputs under regressions/ run first; then files damaged from
-// tagged originals by a seeded generator: bit and byte flips, truncation,
-// duplicated pieces and size fields set to huge values.
-//
-// MELVORA_FUZZ_SEED and MELVORA_FUZZ_COUNT choose another seed and more
-// inputs. Each failure names its input and how it was made from the seed;
-// inputs that once failed belong in regressions/.
+// Damaged audio files against the track-number reader, the library's add and
+// `melvora-cli order`: no crash or hang, the track text fits on a row, the
+// command prints one line per file. The inputs under regressions/ run first,
+// then files damaged from tagged originals by a seeded generator
+// (MELVORA_FUZZ_SEED, MELVORA_FUZZ_COUNT); each failure names how it was made.
 
 #include "library/MusicLibrary.h"
 #include "library/TrackStore.h"
@@ -15,13 +10,10 @@
 #include "tracks/files/ID3Parser.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,9 +24,7 @@ namespace {
 constexpr quint64 defaultSeed = 20240611;
 constexpr int defaultCount = 5000;
 constexpr int batchSize = 100;
-// Each read or add takes about a millisecond; only something stuck takes this.
-constexpr qint64 callBoundMs = 3000;
-// The command reads each of a batch's files twice; this only ends a hang.
+// Only ends a hang of the command.
 constexpr int commandBoundMs = 60000;
 
 bool hasControl(const QString &text)
@@ -205,15 +195,8 @@ class FuzzTest : public QObject
     {
         QStringList wrong;
         const QUrl url = QUrl::fromLocalFile(path);
-        QElapsedTimer timer;
-        timer.start();
         const ID3Parser::AlbumPlace place = ID3Parser::getAlbumPlace(url);
-        if (const qint64 ms = timer.restart(); ms > callBoundMs)
-            wrong << QStringLiteral("reading the track number took %1 ms").arg(ms);
         const qint64 id = m_library->addFile(url);
-        if (const qint64 ms = timer.elapsed(); ms > callBoundMs)
-            wrong << QStringLiteral("adding to the library took %1 ms").arg(ms);
-
         if (!isTrackText(place.track))
             wrong << QStringLiteral("track text %1").arg(QString::fromLatin1(place.track.toUtf8().toPercentEncoding()));
         if (place.disc < 1)
@@ -228,17 +211,12 @@ class FuzzTest : public QObject
         return wrong;
     }
 
-    // `melvora-cli order --by track` over the files: one line per
-    // file, its name and the track text the reader gave in-process.
+    // `melvora-cli order --by track` over the files: one line per file, its
+    // name and the track text the reader gave in-process. QProcess's
+    // destructor kills a command that hangs.
     QStringList readByCommand(const QStringList &paths, const QHash<QString, QString> &trackByName)
     {
         QProcess command;
-        const auto stop = qScopeGuard([&command] {
-            if (command.state() != QProcess::NotRunning) {
-                command.kill();
-                command.waitForFinished();
-            }
-        });
         command.start(QStringLiteral(MELVORA_CLI),
                     QStringList{QStringLiteral("order"), QStringLiteral("--by"), QStringLiteral("track"),
                                 QStringLiteral("--")} + paths);
@@ -249,25 +227,24 @@ class FuzzTest : public QObject
             wrong << QStringLiteral("order ended with status %1, code %2: %3")
                          .arg(command.exitStatus()).arg(command.exitCode())
                          .arg(QString::fromUtf8(command.readAllStandardError().right(2000)));
+        // Each file once, as "name<TAB>track", in any order.
         QStringList lines = QString::fromUtf8(command.readAllStandardOutput()).split(u'\n');
         if (lines.last().isEmpty())
             lines.removeLast();
-        if (lines.size() != paths.size())
-            wrong << QStringLiteral("order printed %1 lines for %2 files").arg(lines.size()).arg(paths.size());
-        // Each file once, as "name<TAB>track".
-        QSet<QString> seen;
-        QStringList unexpected;
-        for (const QString &line : std::as_const(lines)) {
-            const QStringList fields = line.split(u'\t');
-            const QString name = fields.value(0);
-            if (fields.size() != 2 || !trackByName.contains(name) || seen.contains(name)
-                || fields.at(1) != trackByName.value(name))
-                unexpected << QString::fromLatin1(line.toUtf8().toPercentEncoding(" /"));
-            seen.insert(name);
+        QStringList expected;
+        for (auto file = trackByName.cbegin(); file != trackByName.cend(); ++file)
+            expected << file.key() + u'\t' + file.value();
+        lines.sort();
+        expected.sort();
+        if (lines != expected) {
+            const auto odd = std::find_if(lines.cbegin(), lines.cend(),
+                                          [&](const QString &line) { return !expected.contains(line); });
+            wrong << QStringLiteral("order printed %1 lines for %2 files, first unexpected: %3")
+                         .arg(lines.size())
+                         .arg(paths.size())
+                         .arg(odd == lines.cend() ? QString()
+                                                  : QString::fromLatin1(odd->toUtf8().toPercentEncoding(" /")));
         }
-        if (!unexpected.isEmpty())
-            wrong << QStringLiteral("order printed %1 unexpected lines, first %2")
-                         .arg(unexpected.size()).arg(unexpected.first());
         return wrong;
     }
 

@@ -14,9 +14,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 #include <QObject>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <csignal>
 
@@ -50,6 +50,14 @@ inline void setSelection(const QList<qlonglong> &ids)
     callLibrary("SetSelection", {QVariant::fromValue(ids)});
 }
 
+inline QList<qint64> selectedIds()
+{
+    QList<qint64> ids;
+    for (const ITunesTrack &track : iTunes().selection().get())
+        ids << track.persistentId();
+    return ids;
+}
+
 inline bool setModified(const QString &path, const QDateTime &when)
 {
     QFile file(path);
@@ -69,18 +77,7 @@ struct PidGuard
     }
 };
 
-inline qint64 ownerPid()
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
-    message << service;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toLongLong() : 0;
-}
-
-// Until the files' change times lie a clock step in the past: a change the
-// library makes to them now is told apart from the last one.
+// Until the files' change times are a clock step old, so a new change is told apart.
 inline void waitUntilChangeTimesAged(const QStringList &paths)
 {
     for (const QString &path : paths)
@@ -106,8 +103,7 @@ protected:
     QString textFile(const QString &name, int lines = 200)
     {
         const QString path = m_files.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("Not a song, just words.\n").repeated(lines)) < 0)
+        if (!AudioFiles::writeNonAudio(path, QByteArray("Not a song, just words.\n").repeated(lines)))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }

@@ -4,45 +4,27 @@
 #include "app/common/FileNames.h"
 #include "library/LibraryScripting.h"
 #include "library/LibraryWindow.h"
-#include "library/MusicLibrary.h"
-#include "library/TrackStore.h"
 #include "library/TrackTableModel.h"
-#include "tests/support/AudioFiles.h"
+#include "tests/library/LibraryFixture.h"
 #include "tests/support/FileDialogAnswer.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QSettings>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
 
-class LibraryWindowTest : public QObject
+class LibraryWindowTest : public LibraryFixture
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
-    QUrl write(const QString &name, const AudioTags &tags)
-    {
-        const QString path = m_dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!AudioFiles::write(path, tags))
-            qFatal("cannot write %s", qPrintable(path));
-        return QUrl::fromLocalFile(path);
-    }
-
     // The file renamed to a name that is not UTF-8; its new path.
-    QByteArray renamed(const QUrl &file, const QByteArray &name)
+    static QByteArray renamed(const QString &file, const QByteArray &name)
     {
-        const QByteArray from = FileNames::pathOf(file);
+        const QByteArray from = QFile::encodeName(file);
         const QByteArray to = from.left(from.lastIndexOf('/') + 1) + name;
         if (::rename(from.constData(), to.constData()) != 0)
             qFatal("cannot rename %s", from.constData());
@@ -63,30 +45,23 @@ class LibraryWindowTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        // The windows keep their settings here, never in the user's own.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-        QVERIFY(QSettings().fileName().startsWith(m_dir.path()));
-    }
+    void initTestCase() { QVERIFY(settingsKeptInside()); }
 
     void fileMenuAddsFilesAndFolders()
     {
-        TrackStore store;
-        QVERIFY(store.open(m_dir.filePath(QStringLiteral("add.sqlite"))));
-        MusicLibrary library(&store);
-        LibraryWindow window(&library);
+        StoredLibrary lib(path(QStringLiteral("add.sqlite")));
+        QVERIFY(lib.opened);
+        LibraryWindow window(&lib.library);
         window.show();
-        QCOMPARE(window.findChild<QAction *>(QStringLiteral("quitAction"))->shortcut(), QKeySequence("Ctrl+Q"));
 
         // The dialog offers the audio files, or all; what it answers is added.
-        const QUrl plain = write(QStringLiteral("loose/plain.flac"), {"Plain", {}, {}, "2"});
+        const QString plain = audio(QStringLiteral("loose/plain.flac"), {"Plain", {}, {}, "2"});
         QStringList filters;
         QTimer::singleShot(0, &window, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             if (auto *dialog = window.findChild<QFileDialog *>(QStringLiteral("addFilesDialog")); dialog == modal) {
                 filters = dialog->nameFilters();
-                answerWithPath(dialog, plain.toLocalFile());
+                answerWithPath(dialog, plain);
             }
             if (modal && modal->isVisible())
                 modal->close();
@@ -94,39 +69,41 @@ private slots:
         trigger(window, "addFilesAction");
         QVERIFY(filters.value(0).contains(QLatin1String("*.opus")));
         QCOMPARE(filters.value(1), QStringLiteral("All files (*)"));
-        QCOMPARE(names(store), QStringList{"Plain"});
+        QCOMPARE(names(lib.store), QStringList{"Plain"});
 
         // Names go on as their bytes; what is not audio is left out.
-        const QByteArray latin1 = renamed(write(QStringLiteral("loose/e.mp3"), {"Été", {}, {}, {}}), "\xE9t\xE9.mp3");
-        const QString text = m_dir.filePath(QStringLiteral("loose/notes.txt"));
+        const QByteArray latin1 = renamed(audio(QStringLiteral("loose/e.mp3"), {"Été", {}, {}, {}}), "\xE9t\xE9.mp3");
+        const QString text = path(QStringLiteral("loose/notes.txt"));
         QVERIFY(AudioFiles::writeNonAudio(text));
-        const QUrl album = QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("album")));
-        window.setChoosers([&](QWidget *) { return QList<QUrl>{FileNames::urlOf(latin1), QUrl::fromLocalFile(text)}; },
-                           [&](QWidget *) { return QList<QUrl>{album}; });
+        const QUrl album = QUrl::fromLocalFile(path(QStringLiteral("album")));
+        window.setChoosers(
+            [&](QWidget *) {
+                return QList<QUrl>{FileNames::urlOf(latin1), QUrl::fromLocalFile(text)};
+            },
+            [&](QWidget *) { return QList<QUrl>{album}; });
         trigger(window, "addFilesAction");
-        QCOMPARE(names(store), (QStringList{"Plain", "Été"}));
-        QCOMPARE(FileNames::pathOf(QUrl(store.tracks().at(1).location)), latin1);
+        QCOMPARE(names(lib.store), (QStringList{"Plain", "Été"}));
+        QCOMPARE(FileNames::pathOf(QUrl(lib.store.tracks().at(1).location)), latin1);
 
-        write(QStringLiteral("album/01.mp3"), {"One", "Band", "Album", "1"});
-        write(QStringLiteral("album/cd2/02.m4a"), {"Two", "Band", "Album", "2"});
-        const QByteArray raw = renamed(write(QStringLiteral("album/raw.ogg"), {"Raw", {}, {}, "3"}), "\xFF\xFE.ogg");
-        QVERIFY(AudioFiles::writeNonAudio(m_dir.filePath(QStringLiteral("album/notes.mp3"))));
+        audio(QStringLiteral("album/01.mp3"), {"One", "Band", "Album", "1"});
+        audio(QStringLiteral("album/cd2/02.m4a"), {"Two", "Band", "Album", "2"});
+        const QByteArray raw = renamed(audio(QStringLiteral("album/raw.ogg"), {"Raw", {}, {}, "3"}), "\xFF\xFE.ogg");
+        QVERIFY(AudioFiles::writeNonAudio(path(QStringLiteral("album/notes.mp3"))));
         trigger(window, "addFolderAction");
-        QCOMPARE(names(store), (QStringList{"Plain", "Été", "One", "Two", "Raw"}));
-        QCOMPARE(FileNames::pathOf(QUrl(store.tracks().at(4).location)), raw);
+        QCOMPARE(names(lib.store), (QStringList{"Plain", "Été", "One", "Two", "Raw"}));
+        QCOMPARE(FileNames::pathOf(QUrl(lib.store.tracks().at(4).location)), raw);
     }
 
     void searchFiltersTheWindowAndWhatItHandsOut()
     {
-        TrackStore store;
-        QVERIFY(store.open(m_dir.filePath(QStringLiteral("search.sqlite"))));
-        MusicLibrary library(&store);
-        LibraryScripting scripting(&library);
-        const qint64 help = library.addFile(write("s/1.mp3", {"Help!", "The Beatles", "Help!", "1"}));
-        const qint64 angie = library.addFile(write("s/2.mp3", {"Angie", "The Rolling Stones", "Goats Head Soup", {}}));
-        const qint64 yesterday = library.addFile(write("s/3.mp3", {"Yesterday", "The Beatles", "Help!", "13"}));
-        const qint64 demo = library.addFile(write("s/beatles demo.mp3", {"Demo", "Unknown", "Tapes", {}}));
-        LibraryWindow window(&library);
+        StoredLibrary lib(path(QStringLiteral("search.sqlite")));
+        QVERIFY(lib.opened);
+        LibraryScripting scripting(&lib.library);
+        const qint64 help = lib.add(audio("s/1.mp3", {"Help!", "The Beatles", "Help!", "1"}));
+        const qint64 angie = lib.add(audio("s/2.mp3", {"Angie", "The Rolling Stones", "Goats Head Soup", {}}));
+        const qint64 yesterday = lib.add(audio("s/3.mp3", {"Yesterday", "The Beatles", "Help!", "13"}));
+        const qint64 demo = lib.add(audio("s/beatles demo.mp3", {"Demo", "Unknown", "Tapes", {}}));
+        LibraryWindow window(&lib.library);
         window.show();
         QTableView *view = window.tableView();
         view->sortByColumn(TrackTableModel::Name, Qt::DescendingOrder);
@@ -138,7 +115,7 @@ private slots:
         QCOMPARE(scripting.Selection(), (QList<qlonglong>{yesterday, help, demo}));
         std::unique_ptr<QMimeData> drag(view->model()->mimeData(view->selectionModel()->selectedIndexes()));
         QCOMPARE(drag->urls().size(), 3);
-        QCOMPARE(drag->urls().last(), QUrl(store.track(demo)->location));
+        QCOMPARE(drag->urls().last(), QUrl(lib.store.track(demo)->location));
         // Every word must be found.
         QTest::keyClicks(window.searchField(), QStringLiteral(" help"));
         view->selectAll();
@@ -159,27 +136,27 @@ private slots:
     void remembersSizeAndSortOrder()
     {
         QSettings().clear();
-        TrackStore store;
-        QVERIFY(store.open(m_dir.filePath(QStringLiteral("remember.sqlite"))));
+        const QString store = path(QStringLiteral("remember.sqlite"));
         QList<qint64> ids;
         {
-            MusicLibrary library(&store);
+            StoredLibrary lib(store);
+            QVERIFY(lib.opened);
             for (const char *title : {"Bravo", "alpha", "Charlie"})
-                ids << library.addFile(write(QStringLiteral("r/%1.mp3").arg(title), {title, {}, {}, {}}));
-            LibraryWindow window(&library);
+                ids << lib.add(audio(QStringLiteral("r/%1.mp3").arg(title), {title, {}, {}, {}}));
+            LibraryWindow window(&lib.library);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             window.resize(640, 420);
             QTRY_COMPARE(window.size(), QSize(640, 420));
             window.tableView()->sortByColumn(TrackTableModel::Name, Qt::DescendingOrder);
         }
-        MusicLibrary library(&store);
-        LibraryWindow window(&library);
+        StoredLibrary lib(store);
+        LibraryWindow window(&lib.library);
         window.show();
         QTRY_COMPARE(window.size(), QSize(640, 420));
         QCOMPARE(window.tableView()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
-        library.setSelection(ids);
-        QCOMPARE(library.selection(), (QList<qint64>{ids[2], ids[0], ids[1]}));
+        lib.library.setSelection(ids);
+        QCOMPARE(lib.library.selection(), (QList<qint64>{ids[2], ids[0], ids[1]}));
     }
 };
 

@@ -1,13 +1,10 @@
-// Writes into a real headless music-library on a private bus: play counts
-// and ratings held in bounds, the one call a run makes per track, and what
-// survives a restart or a kill.
+// Writes into a real headless music-library on a private bus: values held in
+// bounds, the one call a run makes per track, what survives a restart or a kill.
 
 #include "tests/library/ScriptingTestKit.h"
 
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTest>
 
 #include <atomic>
 #include <thread>
@@ -38,8 +35,7 @@ private slots:
         QCOMPARE(b.rating(), 60);
         b.setRating(-1);
 
-        // A copy of a track carrying its properties is a value of its own:
-        // handed to another thread, it shares nothing the first one writes.
+        // A copied track shares no carried properties with its original, across threads.
         ITunesTrack carried(service, a.persistentId());
         carried.setFetchedProperties({QStringLiteral("A"), {}, {}, 42, 100, {}, {}});
         ITunesTrack elsewhere = carried;
@@ -58,9 +54,9 @@ private slots:
         const ITunesTrack b2(service, b.persistentId());
         QCOMPARE(a2.playedCount(), 42);
         QCOMPARE(a2.rating(), 100);
+        QCOMPARE(a2.name(), QStringLiteral("A"));
         QCOMPARE(b2.playedCount(), 0);
         QCOMPARE(b2.rating(), 0);
-        QCOMPARE(a2.name(), QStringLiteral("A"));
         // Writes to a track the library does not have change nothing.
         ITunesTrack ghost(service, 999999);
         ghost.setPlayedCount(5);
@@ -68,9 +64,8 @@ private slots:
         QCOMPARE(trackCount(), 2);
     }
 
-    // One call per track: found or added, one property written and held in
-    // bounds, the file read again, the track shown; the answer is what the
-    // record then holds.
+    // One call per track: found or added, one property written within bounds,
+    // the file read again, the track shown; it answers what the record holds.
     void addSetRefreshRevealWritesOneProperty()
     {
         LibraryProcess library;
@@ -82,9 +77,7 @@ private slots:
         const QDateTime past(QDate(2005, 6, 7), QTime(8, 9, 10, 110));
         QVERIFY(AudioFiles::writeTags(known, {QStringLiteral("Retagged"), {}, {}, {}}));
         QVERIFY(setModified(known, past));
-        // The library trusts a file's stamp only once its change time is older
-        // than its clock's steps: wait until it is.
-        QTRY_VERIFY(QFileInfo(known).metadataChangeTime().msecsTo(QDateTime::currentDateTime()) > 150);
+        waitUntilChangeTimesAged({known});
 
         struct Case
         {
@@ -94,20 +87,19 @@ private slots:
             int stored;
         };
         const Case cases[] = {
-            {known, "playedCount", 7, 7},   {known, "rating", 250, 100}, {fresh, "playedCount", -3, 0},
-            {fresh, "rating", 60, 60},      {fresh, "rating", -5, 0},    {known, "playedCount", 2147483647, 2147483647},
+            {known, "playedCount", 7, 7}, {known, "rating", 250, 100}, {fresh, "playedCount", -3, 0},
+            {fresh, "rating", 60, 60},    {fresh, "rating", -5, 0},    {known, "playedCount", 2147483647, 2147483647},
         };
         for (const Case &c : cases) {
-            const auto written = iTunes().addSetRefreshReveal(QUrl::fromLocalFile(c.path),
-                                                              QString::fromLatin1(c.property), c.value);
-            const QString what = QStringLiteral("%1 %2 := %3").arg(QFileInfo(c.path).fileName()).arg(c.property).arg(c.value);
-            QVERIFY2(written.track.isValid(), qPrintable(what));
-            QVERIFY2(written.stored == c.stored, qPrintable(what));
+            const auto written
+                = iTunes().addSetRefreshReveal(QUrl::fromLocalFile(c.path), QString::fromLatin1(c.property), c.value);
+            const QString what
+                = QStringLiteral("%1 %2 := %3").arg(QFileInfo(c.path).fileName()).arg(c.property).arg(c.value);
+            QVERIFY2(written.track.isValid() && written.stored == c.stored, qPrintable(what));
             const ITunesTrack record(service, written.track.persistentId());
             const int held = QByteArray(c.property) == "rating" ? record.rating() : record.playedCount();
             QVERIFY2(held == c.stored, qPrintable(what));
-            const QList<ITunesTrack> selected = iTunes().selection().get();
-            QVERIFY(selected.size() == 1 && selected[0].persistentId() == record.persistentId());
+            QVERIFY2(selectedIds() == QList<qint64>{record.persistentId()}, qPrintable(what));
         }
         const ITunesTrack reread(service, knownTrack.persistentId());
         QCOMPARE(reread.name(), QStringLiteral("Retagged"));
@@ -135,7 +127,7 @@ private slots:
         QVERIFY(!iTunes().addSetRefreshReveal(QUrl::fromLocalFile(unknown), QStringLiteral("Rating"), 40).stored);
         QCOMPARE(trackCount(), 2);
         QCOMPARE(ITunesTrack(service, knownTrack.persistentId()).playedCount(), 2147483647);
-        QVERIFY(iTunes().selection().get().isEmpty());
+        QVERIFY(selectedIds().isEmpty());
     }
 
     void killDuringBurstKeepsEveryAcknowledgedWrite()
@@ -151,8 +143,7 @@ private slots:
         qint64 inFlightId = 0;
         int inFlightValue = 0;
         const pid_t pid = pid_t(library.pid());
-        // Killed from another thread once the writes are well under way, so
-        // that a call is in flight when it dies.
+        // Killed from another thread mid-burst, so that a call is in flight when it dies.
         std::atomic<int> written{0};
         std::thread killer([pid, &written] {
             while (written.load() < 500)
@@ -172,7 +163,7 @@ private slots:
         written.store(1 << 30); // the killer goes even when the library died first
         killer.join();
         library.kill();
-        QVERIFY(acknowledged.size() == ids.size());
+        QCOMPARE(acknowledged.size(), ids.size());
 
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("after-kill"));
@@ -193,7 +184,6 @@ private slots:
             QCOMPARE(rows, ids.size());
         }
         QSqlDatabase::removeDatabase(QStringLiteral("after-kill"));
-
         QVERIFY(library.start());
         QCOMPARE(trackCount(), ids.size());
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the Date Modified tool's tests: a shown tool, real tagged files
-// in a temporary folder, drops and clicks as a user makes them.
+// The Date Modified tool shown, real tagged files in a temporary folder,
+// drops and clicks as a user makes them.
 
 #include "tests/support/AudioFiles.h"
 #include "tracks/runs/ModificationDates.h"
@@ -37,14 +37,22 @@ struct ModificationFixture
     void click(const char *button) const { QTest::mouseClick(child(button), Qt::LeftButton); }
     QList<QUrl> listed(int action) const { return tool->dropView(action)->files(); }
 
-    // Chooses an action in the list with a mouse click.
+    // What each row of an action's list shows it will become.
+    QList<QVariant> previews(int action) const
+    {
+        QList<QVariant> shown;
+        const TrackListModel *rows = tool->dropView(action)->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            shown << rows->index(row, 1).data(TrackListModel::PreviewRole);
+        return shown;
+    }
+
     void choose(int action) const
     {
         auto *list = child<QListView>("tableView");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(action, 0)).center());
     }
 
-    // A tagged MP3 in the temporary folder.
     QUrl makeFile(const QString &name, const QString &track = QString()) const
     {
         const QString path = dir.filePath(name);
@@ -61,7 +69,7 @@ struct ModificationFixture
         return files;
     }
 
-    // Drops the URLs onto an action's list the way a drag from the library does.
+    // As a drag from the library drops.
     void drop(int action, const QList<QUrl> &urls) const
     {
         QMimeData mime;
@@ -78,8 +86,7 @@ struct ModificationFixture
     }
 
     static FileTime modified(const QUrl &url) { return FileDates::modificationDate(url).value_or(FileTime{-1, 0}); }
-    // The base of a Sort by Track Number run over these files, from their
-    // birth times as the file system reports them.
+    // The base of a Sort by Track Number run over these files.
     static qint64 trackNumberBase(const QList<QUrl> &files)
     {
         QList<std::optional<FileTime>> births;

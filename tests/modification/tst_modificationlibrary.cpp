@@ -1,53 +1,41 @@
-// The Date Modified tool's runs with the real music library running: the
-// library's date modified and selection follow each run.
+// The Date Modified tool's runs with the real library running: its date
+// modified and selection follow each run.
 #include "tests/modification/ModificationFixture.h"
 
 #include "app/common/FileNames.h"
-
 #include "tests/support/LibraryProcess.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusArgument>
+#include "musiclibraryproxy.h"
+
+#include <optional>
 
 namespace {
-// One of the library's track lists: each track's file and date modified, in ms since 1970.
-QMap<QString, qint64> libraryTracks(const QString &method, QUrl::ComponentFormattingOptions spelling = QUrl::PrettyDecoded)
+// Each track's file and date modified, in ms since 1970.
+QMap<QUrl, qint64> dates(const QList<QVariantMap> &records)
 {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(
-        QDBusMessage::createMethodCall(QStringLiteral("com.apple.iTunes"), QStringLiteral("/Library"),
-                                       QStringLiteral("com.apple.iTunes.Library"), method), QDBus::Block, 5000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        qWarning() << "library call" << method << "failed:" << reply.errorMessage();
-    QMap<QString, qint64> tracks;
-    for (const QVariantMap &record : qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0)))
-        tracks.insert(spelling == QUrl::PrettyDecoded ? QUrl(record.value(QStringLiteral("location")).toString()).toLocalFile()
-                                                      : record.value(QStringLiteral("location")).toString(),
+    QMap<QUrl, qint64> tracks;
+    for (const QVariantMap &record : records)
+        tracks.insert(QUrl(record.value(QStringLiteral("location")).toString()),
                       record.value(QStringLiteral("dateModified")).toLongLong());
     return tracks;
 }
-
-// -1 for a file the library does not list.
-QList<qint64> libraryDates(const QList<QUrl> &files)
-{
-    const QMap<QString, qint64> tracks = libraryTracks(QStringLiteral("AllTracks"));
-    QList<qint64> dates;
-    for (const QUrl &file : files)
-        dates << tracks.value(file.toLocalFile(), -1);
-    return dates;
-}
-
-QStringList selectedLocations() { return libraryTracks(QStringLiteral("SelectedTracks")).keys(); }
 } // namespace
 
 class ModificationLibraryTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // A library of its own for each test, which lists only that test's files.
+    void init()
+    {
+        QVERIFY(m_library.emplace().start());
+        m_proxy = LibraryProcess::proxy();
+    }
+
+    void cleanup() { m_library.reset(); }
+
     void libraryFollowsEachRun()
     {
-        LibraryProcess library;
-        QVERIFY(library.start());
         ModificationFixture f;
         const QList<QUrl> files = f.makeFiles(3, QStringLiteral("Song"));
 
@@ -56,7 +44,7 @@ private slots:
         f.drop(0, files);
         QVERIFY(f.runAndWait(0));
         QCOMPARE(libraryDates(files), QList<qint64>(3, f.tool->selectedDateSMD().toMSecsSinceEpoch()));
-        QCOMPARE(selectedLocations(), QStringList{files.last().toLocalFile()});
+        QCOMPARE(selected(), QList<QUrl>{files.last()});
 
         // Sort by track number, the first track newest, dropped in the order 3, 1, 2.
         f.click("backButton");
@@ -66,7 +54,7 @@ private slots:
         const qint64 base = ModificationFixture::trackNumberBase(files);
         QVERIFY(f.runAndWait(2));
         QCOMPARE(libraryDates(files), (QList<qint64>{(base + 3) * 1000, (base + 2) * 1000, (base + 1) * 1000}));
-        QCOMPARE(selectedLocations(), QStringList{files.last().toLocalFile()});
+        QCOMPARE(selected(), QList<QUrl>{files.last()});
 
         // Copy Creation Date over the first two: the library shows each birth time.
         f.click("backButton");
@@ -79,16 +67,13 @@ private slots:
             QCOMPARE(dates[i], born ? born->seconds * 1000 + born->nanoseconds / 1'000'000 : (base + 3 - i) * 1000);
         }
         QCOMPARE(dates[2], (base + 1) * 1000);
-        QCOMPARE(selectedLocations(), QStringList{files[0].toLocalFile()});
+        QCOMPARE(selected(), QList<QUrl>{files[0]});
     }
 
-    // A name is the bytes on disk: a file whose name is not UTF-8, dropped
-    // beside the file its name would become as text (two replacement
-    // characters), gets the date, shows it, and is the one the library adds.
+    // A name that is not UTF-8 is the bytes on disk, not the file its name
+    // would become as text (two replacement characters).
     void namesThatAreNotText()
     {
-        LibraryProcess library;
-        QVERIFY(library.start());
         ModificationFixture f;
         const QUrl neighbour = f.makeFile(QStringLiteral("\uFFFD\uFFFD.mp3"), QStringLiteral("1"));
         const QByteArray raw = QFile::encodeName(f.dir.path()) + "/\xFF\xFE.mp3";
@@ -110,18 +95,16 @@ private slots:
         QCOMPARE(ModificationFixture::modified(rawUrl), set);
         QCOMPARE(ModificationFixture::modified(neighbour), old);
         QCOMPARE(rows->index(0, 1).data().toDateTime(), set.toDateTime());
-        const QMap<QString, qint64> tracks = libraryTracks(QStringLiteral("AllTracks"), QUrl::FullyEncoded);
-        QCOMPARE(tracks.keys(), QStringList{rawUrl.toString(QUrl::FullyEncoded)});
+        const QMap<QUrl, qint64> tracks = dates(m_proxy->AllTracks().value());
+        QCOMPARE(tracks.size(), 1);
+        QCOMPARE(tracks.firstKey().toString(QUrl::FullyEncoded), rawUrl.toString(QUrl::FullyEncoded));
         QCOMPARE(tracks.first(), f.tool->selectedDateSMD().toMSecsSinceEpoch());
     }
 
-    // A file that cannot be changed (gone since it was listed) keeps its
-    // row, which says why; the library is not told about it; the others
-    // change as asked.
+    // A file gone since it was listed keeps its row, which says why, and
+    // the library is not told about it.
     void failedFilesSayWhy()
     {
-        LibraryProcess library;
-        QVERIFY(library.start());
         ModificationFixture f;
         const QList<QUrl> files = f.makeFiles(3, QStringLiteral("Gone"));
         f.choose(0);
@@ -130,42 +113,54 @@ private slots:
         QVERIFY(f.runAndWait(0));
 
         const TrackListModel *rows = f.tool->dropView(0)->model();
-        QCOMPARE(rows->index(1, 1).data(TrackListModel::PreviewRole).toString(),
-                 QStringLiteral("not changed: no such file or directory"));
+        QCOMPARE(f.previews(0).at(1).toString(), QStringLiteral("not changed: no such file or directory"));
         QCOMPARE(rows->index(1, 1).data(Qt::ToolTipRole).toString(),
                  files[1].toLocalFile() + QStringLiteral(" was not changed: No such file or directory"));
-        for (int row : {0, 2})
-            QVERIFY(rows->index(row, 1).data(TrackListModel::PreviewRole).toDateTime().isValid());
-        const qint64 set = f.tool->selectedDateSMD().toMSecsSinceEpoch();
-        QCOMPARE(libraryDates(files), (QList<qint64>{set, -1, set}));
+        const QDateTime set = f.tool->selectedDateSMD();
+        QCOMPARE(f.previews(0), (QList<QVariant>{set, f.previews(0).at(1), set}));
+        QCOMPARE(libraryDates(files), (QList<qint64>{set.toMSecsSinceEpoch(), -1, set.toMSecsSinceEpoch()}));
 
         // The next run that changes it clears the mark.
         f.makeFile(QStringLiteral("Gone 2.mp3"), QStringLiteral("2"));
         QVERIFY(f.runAndWait(0));
-        QVERIFY(rows->index(1, 1).data(TrackListModel::PreviewRole).toDateTime().isValid());
-        QCOMPARE(libraryDates(files), QList<qint64>(3, set));
+        QCOMPARE(f.previews(0), QList<QVariant>(3, set));
+        QCOMPARE(libraryDates(files), QList<qint64>(3, set.toMSecsSinceEpoch()));
     }
 
     // A library that stops answering costs a run one call timeout, not one
     // per sixteen files (100 files: 35 s); every file still gets its date.
     void hungLibraryEndsTheRunInOneTimeout()
     {
-        LibraryProcess library;
-        QVERIFY(library.start());
         ModificationFixture f;
         const QList<QUrl> files = f.makeFiles(100, QStringLiteral("Hung"));
         f.choose(0);
         f.drop(0, files);
-        QVERIFY(library.suspend());
+        QVERIFY(m_library->suspend());
         QSignalSpy finished(f.tool.get(), &ModificationViewController::runFinished);
         f.click("setButtonSMD");
         const bool ended = finished.wait(15000);
-        library.resume();
+        m_library->resume();
         QVERIFY(ended);
         const FileTime set = FileTime::fromDateTime(f.tool->selectedDateSMD());
         for (const QUrl &file : files)
             QCOMPARE(ModificationFixture::modified(file), set);
     }
+
+private:
+    // -1 for a file the library does not list.
+    QList<qint64> libraryDates(const QList<QUrl> &files) const
+    {
+        const QMap<QUrl, qint64> tracks = dates(m_proxy->AllTracks().value());
+        QList<qint64> found;
+        for (const QUrl &file : files)
+            found << tracks.value(file, -1);
+        return found;
+    }
+
+    QList<QUrl> selected() const { return dates(m_proxy->SelectedTracks().value()).keys(); }
+
+    std::optional<LibraryProcess> m_library;
+    std::unique_ptr<MusicLibraryProxy> m_proxy;
 };
 
 QTEST_MAIN(ModificationLibraryTest)

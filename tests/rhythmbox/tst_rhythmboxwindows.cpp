@@ -1,17 +1,13 @@
 // The Play Count tool's window against a real Rhythmbox: the tracks selected
 // in Rhythmbox come in by a drop, a run adds a play to each, and the person
 // is told once per start of the program how Rhythmbox keeps the change.
-#include "app/common/FileNames.h"
-#include "tests/support/AudioFiles.h"
-#include "tests/support/RhythmboxProcess.h"
+#include "tests/rhythmbox/RhythmboxFixture.h"
 #include "tools/playcount/CountEditorViewController.h"
 #include "tracks/library/ITunesApplication.h"
-#include "tracks/library/Rhythmbox.h"
 #include "tracks/lists/DropView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,12 +16,14 @@
 #include <QTableView>
 #include <QTest>
 
+using namespace RhythmboxFixture;
+
 class TestRhythmboxWindows : public QObject
 {
     Q_OBJECT
 
     RhythmboxProcess m_rhythmbox;
-    QString m_uri;
+    QByteArray m_song;
 
     QMessageBox *notice() const
     {
@@ -54,12 +52,9 @@ private slots:
             QSKIP(qPrintable(missing));
         QString why;
         QVERIFY2(m_rhythmbox.start(&why), qPrintable(why));
-        const QString path = m_rhythmbox.musicFolder() + QStringLiteral("/Evening Song.mp3");
-        QVERIFY(AudioFiles::writeMp3(path, {QStringLiteral("Evening Song"), QStringLiteral("Artist"), QStringLiteral("Album"), QStringLiteral("1")}));
-        m_uri = Rhythmbox::storedUri(FileNames::urlOf(QFile::encodeName(path)));
-        QVERIFY(RhythmboxProcess::load(m_uri));
-        QVERIFY(RhythmboxProcess::waitForEntry(m_uri));
-        QVERIFY(RhythmboxProcess::set(m_uri, {{QStringLiteral("play-count"), QVariant::fromValue(uint(6))}}));
+        m_song = addSong(m_rhythmbox, "Evening Song.mp3", 1);
+        QVERIFY(!m_song.isEmpty() && RhythmboxProcess::waitForEntry(uriOf(m_song)));
+        QVERIFY(RhythmboxProcess::set(uriOf(m_song), {{QStringLiteral("play-count"), QVariant::fromValue(uint(6))}}));
     }
 
     void aDropTakesRhythmboxSelectionAndTheRunIsToldOnce()
@@ -68,8 +63,7 @@ private slots:
         tool.resize(711, 520);
         tool.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tool));
-        // The track selected in Rhythmbox's window comes in by a drop.
-        const auto held = ITunesApplication::iTunes().trackOfFile(QUrl(m_uri));
+        const auto held = ITunesApplication::iTunes().trackOfFile(FileNames::urlOf(m_song));
         QVERIFY(held && held->track.isValid());
         ITunesTrack(held->track).reveal();
         QSignalSpy taken(tool.dropView(), &DropView::selectionTaken);
@@ -81,22 +75,19 @@ private slots:
         QCOMPARE(tool.dropView()->tracks().constFirst().plays, 6);
 
         addAPlay(tool);
-        QCOMPARE(RhythmboxProcess::entry(m_uri).value(QStringLiteral("play-count")).toLongLong(), 7);
+        QCOMPARE(value(m_song, "play-count"), 7);
         QCOMPARE(tool.dropView()->tracks().constFirst().plays, 7);
         QVERIFY(notice());
         QVERIFY2(notice()->text().contains(QStringLiteral("Rhythmbox keeps changes in memory")), qPrintable(notice()->text()));
         // Every word of it shows: the box is wide enough for its text.
         auto *label = notice()->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
         QVERIFY(label && label->sizeHint().width() <= label->width() + 1);
-        if (!qEnvironmentVariableIsEmpty("MELVORA_NOTICE_PICTURE"))
-            notice()->grab().save(qEnvironmentVariable("MELVORA_NOTICE_PICTURE"));
         notice()->button(QMessageBox::Ok)->click();
         QTRY_VERIFY(!notice());
 
-        // The second run is not told again.
+        // The second run is not told again; the notice would open before the run's end is told.
         addAPlay(tool);
-        QCOMPARE(RhythmboxProcess::entry(m_uri).value(QStringLiteral("play-count")).toLongLong(), 8);
-        // The notice would have been opened before the run's end was told.
+        QCOMPARE(value(m_song, "play-count"), 8);
         QVERIFY(!notice());
     }
 };

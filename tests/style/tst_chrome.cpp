@@ -1,5 +1,4 @@
-// The program's own drawing and controls: nine-slice images, button faces,
-// the sidebar that drags the window, and the title-bar window.
+// The program's own drawing: nine-slice images, button faces, sidebar and title bar.
 
 #include "app/common/Utils.h"
 #include "style/ButtonArtwork.h"
@@ -20,9 +19,7 @@ using StretchableImage::Piece;
 
 namespace {
 
-// Presses at a point of the window, drags by delta in two steps, releases.
-// The events go to the child under the point, each placed by its global point:
-// the child moves with the window while it is dragged.
+// Drags from a point of the window by delta: to the child there, placed by global points.
 void drag(QWidget *window, QPoint at, QPoint delta)
 {
     QWidget *target = window->childAt(at);
@@ -45,14 +42,11 @@ QRgb pixelOf(QWidget *widget, QPoint point)
 
 const Insets buttonInsets{4.0, 4.0, 7.0, 7.0};
 
-// A 24 x 24 image whose nine regions (cut by the button insets) each have
-// their own colour, so a drawing shows where every piece landed.
-const QColor regionColour[3][3] = {
-    // columns: left, middle, right; rows: top, middle, bottom
-    {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)},
-    {QColor(255, 255, 0), QColor(0, 255, 255), QColor(255, 0, 255)},
-    {QColor(128, 0, 0), QColor(0, 128, 0), QColor(0, 0, 128)},
-};
+// A 24 x 24 image, one colour per region cut by the button insets.
+QRgb regionColour(int row, int column)
+{
+    return QColor::fromHsv(40 * (3 * row + column), 255, 255).rgb();
+}
 
 QImage regionImage(int scale)
 {
@@ -63,7 +57,7 @@ QImage regionImage(int scale)
         for (int column = 0; column < 3; ++column)
             p.fillRect(QRect(QPoint(cuts[column], cuts[row]) * scale,
                              QPoint(cuts[column + 1], cuts[row + 1]) * scale - QPoint(1, 1)),
-                       regionColour[row][column]);
+                       QColor(regionColour(row, column)));
     p.end();
     image.setDevicePixelRatio(scale);
     return image;
@@ -86,8 +80,7 @@ private slots:
         }
     }
 
-    // Up face at rest, pressed face while held, title in the sidebar colour;
-    // restyling renders anew at the new size without stacking painters.
+    // Restyling renders anew at the new size without stacking painters.
     void styledButtonShowsBothFaces()
     {
         QPushButton button;
@@ -142,9 +135,7 @@ private slots:
         QTRY_COMPARE(window.pos(), QPoint(80, window.screen()->geometry().top() - 40));
     }
 
-    // A frameless window with a 40-point bar of its own: window buttons 7 points
-    // from the left, the full-screen button 7 from the right and centred. It
-    // moves by its bar, resizes at its edges, and closing only hides it.
+    // A 40-point bar with buttons 7 points in; it moves by its bar, resizes at its edges, closing hides it.
     void titleBarWindow()
     {
         TitleBarWindow window;
@@ -164,8 +155,7 @@ private slots:
         window.setTitleBarSideColumn(69, Utils::ColorSidebar());
         QCOMPARE(pixelOf(&window, QPoint(60, 5)), Utils::ColorSidebar().rgb());
 
-        // A title laid over the whole bar: the window buttons stay clickable above
-        // it, and dragging it drags the bar.
+        // Over a title covering the bar the buttons stay clickable, and dragging it drags the bar.
         auto *title = new QLabel(QStringLiteral("Melvora"), window.titleBarView());
         title->setGeometry(window.titleBarView()->rect());
         window.show();
@@ -187,10 +177,9 @@ private slots:
         QVERIFY(!window.isVisible());
     }
 
-    // Nine-slice drawing of a 2x image, whose pieces' sources are in
-    // device-independent pixels, into an ordinary destination: corners keep
-    // their size, edges stretch along their length, the centre both ways.
-    void drawingPutsEveryPieceInItsPlace()
+    // A 2x image (sources in device-independent pixels): corners keep their
+    // size, edges stretch along their length, the centre both ways.
+    void nineSliceDrawingAndPieces()
     {
         QImage target(120, 60, QImage::Format_ARGB32_Premultiplied);
         target.fill(Qt::white);
@@ -201,57 +190,39 @@ private slots:
         // Destination columns 10..14, 14..103, 103..110; rows 20..24, 24..43, 43..50.
         const int xs[3][2] = {{10, 13}, {14, 102}, {103, 109}};
         const int ys[3][2] = {{20, 23}, {24, 42}, {43, 49}};
-        // Both ends of each piece, and its middle: corners keep their colour
-        // to the last pixel, stretched pieces do not bleed.
+        // Both ends of each piece and its middle: nothing bleeds from a neighbour.
         for (int row = 0; row < 3; ++row)
             for (int column = 0; column < 3; ++column)
                 for (int x : {xs[column][0], (xs[column][0] + xs[column][1]) / 2, xs[column][1]})
                     for (int y : {ys[row][0], (ys[row][0] + ys[row][1]) / 2, ys[row][1]})
-                        QVERIFY2(target.pixelColor(x, y) == regionColour[row][column],
+                        QVERIFY2(target.pixel(x, y) == regionColour(row, column),
                                  qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-    }
 
-    void exactMinimumDrawsOnlyCorners()
-    {
-        const QList<Piece> pieces = StretchableImage::pieces(QSizeF(24, 24), QRectF(0, 0, 11, 11), buttonInsets);
-        // Bottom-left, top-left, top-right, bottom-right; then the edges and the centre.
+        // At the exact minimum only the corners (bottom-left, top-left, top-right, bottom-right) have room.
+        const QList<Piece> exact = StretchableImage::pieces(QSizeF(24, 24), QRectF(0, 0, 11, 11), buttonInsets);
         const QList<QRectF> corners{{0, 4, 4, 7}, {0, 0, 4, 4}, {4, 0, 7, 4}, {4, 4, 7, 7}};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(pieces[i].destination, corners[i]);
-        for (int i = 4; i < 9; ++i)
-            QVERIFY(pieces[i].destination.isEmpty());
-    }
+        for (int i = 0; i < 9; ++i)
+            QVERIFY(i < 4 ? exact[i].destination == corners[i] : exact[i].destination.isEmpty());
 
-    void destinationIsRoundedButInsetsAreNot()
-    {
-        // Halves go away from zero, also below zero.
+        // Halves go away from zero, also below zero; the insets are not rounded.
         QCOMPARE(StretchableImage::roundedRect(QRectF(-2.5, 2.5, 10.5, 9.49)), QRectF(-3, 3, 11, 9));
-        // Rounded to X 10, Y 20, W 100, H 30; the centre lies within the insets as given.
         const Piece centre =
             StretchableImage::pieces(QSizeF(24, 24), QRectF(10.4, 19.6, 99.5, 29.5), {4.5, 4.25, 7.0, 6.5})[8];
         QCOMPARE(centre.destination, QRectF(14.25, 24.5, 89.25, 18.5));
         QCOMPARE(centre.source, QRectF(4.25, 4.5, 13.25, 12.5));
-    }
 
-    void tooSmallDestinationHasNoNegativePieces_data()
-    {
-        QTest::addColumn<QRectF>("destination");
-        QTest::newRow("narrow") << QRectF(0, 0, 5, 30);
-        QTest::newRow("low") << QRectF(0, 0, 60, 6);
-        QTest::newRow("negative size") << QRectF(3, 3, -8, -8);
-    }
-    void tooSmallDestinationHasNoNegativePieces()
-    {
-        QFETCH(QRectF, destination);
-        const QRectF rounded = StretchableImage::roundedRect(destination).normalized();
-        double area = 0;
-        for (const Piece &p : StretchableImage::pieces(QSizeF(24, 24), destination, buttonInsets)) {
-            QVERIFY(p.destination.width() >= 0 && p.destination.height() >= 0);
-            QVERIFY(p.destination.isEmpty() || rounded.contains(p.destination));
-            area += p.destination.width() * p.destination.height();
+        // Too small (narrow, low, negative): the caps share the room exactly, no negative piece.
+        for (const QRectF &destination : {QRectF(0, 0, 5, 30), QRectF(0, 0, 60, 6), QRectF(3, 3, -8, -8)}) {
+            const QRectF rounded = StretchableImage::roundedRect(destination).normalized();
+            double area = 0;
+            for (const Piece &p : StretchableImage::pieces(QSizeF(24, 24), destination, buttonInsets)) {
+                QVERIFY(p.destination.width() >= 0 && p.destination.height() >= 0);
+                QVERIFY(p.destination.isEmpty() || rounded.contains(p.destination));
+                area += p.destination.width() * p.destination.height();
+            }
+            const bool positive = destination.width() > 0 && destination.height() > 0;
+            QCOMPARE(area, positive ? rounded.width() * rounded.height() : 0.0);
         }
-        // The caps share the room: together they cover it exactly, no overlap.
-        QCOMPARE(area, destination.width() > 0 && destination.height() > 0 ? rounded.width() * rounded.height() : 0.0);
     }
 };
 

@@ -14,9 +14,8 @@ struct Result
     QByteArray err;
 };
 
-// Runs program with these arguments. QProcess passes text, so the
-// arguments go through the shell, each written as octal escapes for printf:
-// the program gets exactly these bytes, also where they are not UTF-8.
+// QProcess passes text, so each argument goes through the shell as printf
+// octal escapes: the program gets exactly these bytes, even when not UTF-8.
 inline Result run(const QString &program, const QList<QByteArray> &arguments, int timeoutMs = 30000)
 {
     QByteArray script = "exec \"$0\"";

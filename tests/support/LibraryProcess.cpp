@@ -8,25 +8,27 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
-struct LibraryProcess::TempDir
+namespace {
+bool ownerIs(bool owned)
 {
-    QTemporaryDir dir;
-};
+    const QDBusReply<bool> reply = QDBusConnection::sessionBus().interface()->isServiceRegistered(
+        QString::fromLatin1(LibraryProtocol::serviceName));
+    return reply.isValid() && reply.value() == owned;
+}
+} // namespace
 
 LibraryProcess::LibraryProcess(QString databasePath) : m_databasePath(std::move(databasePath))
 {
     if (m_databasePath.isEmpty()) {
-        m_tempDir = std::make_unique<TempDir>();
-        m_databasePath = m_tempDir->dir.filePath(QStringLiteral("Library.sqlite"));
+        m_tempDir = std::make_unique<QTemporaryDir>();
+        m_databasePath = m_tempDir->filePath(QStringLiteral("Library.sqlite"));
     }
 }
 
@@ -42,57 +44,36 @@ QString LibraryProcess::program()
 
 bool LibraryProcess::waitForOwner(bool owned, int timeoutMs)
 {
-    const QString name = QString::fromLatin1(LibraryProtocol::serviceName);
-    const auto ownerIs = [&name, owned] {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-        message << name;
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 2000);
-        return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool() == owned;
-    };
-    return QTest::qWaitFor(ownerIs, timeoutMs);
+    return QTest::qWaitFor([owned] { return ownerIs(owned); }, timeoutMs);
 }
 
 bool LibraryProcess::start(const QStringList &extraArguments)
 {
     kill();
     m_process = std::make_unique<QProcess>();
-    m_process->setProgram(program());
-    m_process->setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--database"), m_databasePath}
-                            + extraArguments);
     m_process->setProcessChannelMode(QProcess::ForwardedChannels);
-    m_process->start();
+    m_process->start(program(),
+                     QStringList{QStringLiteral("--headless"), QStringLiteral("--database"), m_databasePath}
+                         + extraArguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;
-    const QDeadlineTimer deadline(startTimeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process->state() != QProcess::Running)
-            return false; // e.g. the name is taken by another library
-        if (waitForOwner(true, 0))
-            return true;
-        m_process->waitForFinished(10);
-    }
-    return false;
+    // A process that ends (e.g. the name is taken by another library) ends the wait.
+    return QTest::qWaitFor([this] { return !isRunning() || ownerIs(true); }, startTimeoutMs) && isRunning();
 }
 
 void LibraryProcess::kill()
 {
     if (!m_process)
         return;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
-    }
+    m_process->kill();
+    m_process->waitForFinished(5000);
     m_process.reset();
     waitForOwner(false, 2000);
 }
 
 void LibraryProcess::stop()
 {
-    if (!m_process)
-        return;
-    if (m_process->state() != QProcess::NotRunning) {
+    if (isRunning()) {
         QDBusMessage quit = QDBusMessage::createMethodCall(
             QString::fromLatin1(LibraryProtocol::serviceName), QString::fromLatin1(LibraryProtocol::objectPath),
             QString::fromLatin1(LibraryProtocol::interfaceName), QStringLiteral("Quit"));
@@ -124,7 +105,7 @@ bool LibraryProcess::suspend()
     const qint64 id = pid();
     if (id <= 0 || ::kill(pid_t(id), SIGSTOP) != 0)
         return false;
-    // Every thread of it in state T ("pid (name) T ..." in its stat file).
+    // Every thread in state T: "pid (name) T ..." in its stat file.
     const auto allStopped = [id] {
         const QDir tasks(QStringLiteral("/proc/%1/task").arg(id));
         for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {

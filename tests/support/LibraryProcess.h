@@ -6,10 +6,10 @@
 #include <memory>
 
 class MusicLibraryProxy;
+class QTemporaryDir;
 
-// A real music-library (headless, with its own database file) on the current
-// session bus, for tests and benchmarks. Whatever happens, the destructor
-// kills the process and waits for it.
+// A real headless music-library with its own database file on the current
+// session bus. The destructor kills the process and waits for it.
 class LibraryProcess
 {
 public:
@@ -28,25 +28,22 @@ public:
     // Asks the library to quit over the bus; kills it when it does not.
     void stop();
     bool restart();
-    // Stops the process (SIGSTOP) as a hung library, and waits until every
-    // thread of it has stopped: until then one may still answer a call.
+    // SIGSTOP, as a hung library; waits until every thread of it has stopped.
     bool suspend();
     void resume();
 
     bool isRunning() const;
     qint64 pid() const;
     QString databasePath() const { return m_databasePath; }
-    // A typed client of the library on the current session bus, its types
-    // registered.
+    // A client of the library on the current session bus, its types registered.
     static std::unique_ptr<MusicLibraryProxy> proxy();
-    // Where music-library was looked for: beside the running executable.
+    // music-library beside the running executable.
     static QString program();
     // Waits until the bus name has (or has lost) an owner.
     static bool waitForOwner(bool owned, int timeoutMs);
 
 private:
-    struct TempDir;
-    std::unique_ptr<TempDir> m_tempDir;
+    std::unique_ptr<QTemporaryDir> m_tempDir;
     QString m_databasePath;
     std::unique_ptr<QProcess> m_process;
 };

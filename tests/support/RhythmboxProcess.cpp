@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -22,31 +21,31 @@
 namespace {
 const QString service = QStringLiteral("org.gnome.Rhythmbox3");
 
-QDBusMessage callOn(const QString &destination, const QString &path, const QString &interface, const QString &method,
-                    const QVariantList &arguments, int timeoutMs = 5000)
+QDBusMessage call(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments,
+                  const QString &destination = service)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(destination, path, interface, method);
     message.setArguments(arguments);
     // The bus could start a Rhythmbox of its own, on no display.
     message.setAutoStartService(false);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
 }
 
-QDBusMessage call(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments)
+QDBusMessage callRhythmDb(const QString &method, const QVariantList &arguments)
 {
-    return callOn(service, path, interface, method, arguments);
+    return call(QStringLiteral("/org/gnome/Rhythmbox3/RhythmDB"), QStringLiteral("org.gnome.Rhythmbox3.RhythmDB"), method,
+                arguments);
 }
 
-bool pluginAnswers()
+QDBusMessage callPlugin(const QString &method)
 {
-    return call(QStringLiteral("/org/melvora/Rhythmbox"), QStringLiteral("org.melvora.Rhythmbox"), QStringLiteral("Version"), {})
-               .type() == QDBusMessage::ReplyMessage;
+    return call(QStringLiteral("/org/melvora/Rhythmbox"), QStringLiteral("org.melvora.Rhythmbox"), method, {});
 }
 
 bool rhythmboxOnTheBus()
 {
-    const QDBusMessage reply = callOn(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"), {service});
+    const QDBusMessage reply = call(QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+                                    QStringLiteral("NameHasOwner"), {service}, QStringLiteral("org.freedesktop.DBus"));
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
 }
 
@@ -116,9 +115,8 @@ bool RhythmboxProcess::setting(const QString &schema, const QString &key, const 
 
 bool RhythmboxProcess::holdAtStart(const QList<Song> &songs)
 {
-    const QString folder = m_home.path() + QStringLiteral("/.local/share/rhythmbox");
     QFile database(databaseFile());
-    if (!QDir().mkpath(folder) || !database.open(QIODevice::WriteOnly))
+    if (!QDir().mkpath(QFileInfo(database).path()) || !database.open(QIODevice::WriteOnly))
         return false;
     QXmlStreamWriter xml(&database);
     xml.setAutoFormatting(true);
@@ -130,18 +128,15 @@ bool RhythmboxProcess::holdAtStart(const QList<Song> &songs)
         const QFileInfo file(song.path);
         xml.writeStartElement(QStringLiteral("entry"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("song"));
-        xml.writeTextElement(QStringLiteral("title"), file.completeBaseName());
-        xml.writeTextElement(QStringLiteral("artist"), QStringLiteral("Artist"));
-        xml.writeTextElement(QStringLiteral("album"), QStringLiteral("Album"));
-        xml.writeTextElement(QStringLiteral("file-size"), QString::number(file.size()));
-        xml.writeTextElement(QStringLiteral("location"), song.uri);
-        xml.writeTextElement(QStringLiteral("mtime"), QString::number(file.lastModified().toSecsSinceEpoch()));
-        xml.writeTextElement(QStringLiteral("first-seen"), now);
-        xml.writeTextElement(QStringLiteral("last-seen"), now);
-        xml.writeTextElement(QStringLiteral("media-type"), QStringLiteral("audio/mpeg"));
+        const QList<std::pair<const char *, QString>> fields{
+            {"title", file.completeBaseName()}, {"artist", QStringLiteral("Artist")}, {"album", QStringLiteral("Album")},
+            {"file-size", QString::number(file.size())}, {"location", song.uri},
+            {"mtime", QString::number(file.lastModified().toSecsSinceEpoch())}, {"first-seen", now}, {"last-seen", now},
+            {"media-type", QStringLiteral("audio/mpeg")}};
+        for (const auto &[name, text] : fields)
+            xml.writeTextElement(QLatin1String(name), text);
         xml.writeEndElement();
     }
-    xml.writeEndElement();
     xml.writeEndDocument();
     return database.flush() && !xml.hasError();
 }
@@ -161,36 +156,35 @@ bool RhythmboxProcess::start(QString *why, bool withPlugin)
         return fail(QStringLiteral("no temporary home"));
     if (rhythmboxOnTheBus())
         return fail(QStringLiteral("a Rhythmbox already runs on this bus"));
-    // An X server of its own: it names its display on standard output.
+    // Xvfb names its display on standard output.
     m_xserver = std::make_unique<QProcess>();
-    m_xserver->setProcessChannelMode(QProcess::SeparateChannels);
-    m_xserver->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                               QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                                               QStringLiteral("tcp")});
+    m_xserver->start(QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -screen 0 1280x800x24 -nolisten tcp").split(u' '));
     if (!QTest::qWaitFor([this] { return m_xserver->canReadLine() || m_xserver->state() == QProcess::NotRunning; }, 20000)
         || !m_xserver->canReadLine())
         return fail(QStringLiteral("Xvfb did not start"));
     m_display = u':' + QString::fromLatin1(m_xserver->readLine().trimmed());
     const QString plugins = withPlugin ? QStringLiteral("['melvora']") : QStringLiteral("@as []");
     if (!setting(QStringLiteral("org.gnome.rhythmbox.rhythmdb"), QStringLiteral("monitor-library"), QStringLiteral("true"))
-
         || !setting(QStringLiteral("org.gnome.rhythmbox.plugins"), QStringLiteral("active-plugins"), plugins))
         return fail(QStringLiteral("gsettings could not write Rhythmbox's settings"));
     if (withPlugin && !copyFolder(QStringLiteral(MELVORA_RHYTHMBOX_PLUGIN),
                                   m_home.path() + QStringLiteral("/.local/share/rhythmbox/plugins/melvora")))
         return fail(QStringLiteral("the plugin could not be installed"));
+    const QString log = m_home.filePath(QStringLiteral("rhythmbox.log"));
     m_rhythmbox = std::make_unique<QProcess>();
     m_rhythmbox->setProcessEnvironment(environment());
-    m_rhythmbox->setStandardOutputFile(m_home.filePath(QStringLiteral("rhythmbox.log")));
-    m_rhythmbox->setStandardErrorFile(m_home.filePath(QStringLiteral("rhythmbox.log")), QIODevice::Append);
+    m_rhythmbox->setStandardOutputFile(log);
+    m_rhythmbox->setStandardErrorFile(log, QIODevice::Append);
     m_rhythmbox->start(QStringLiteral("rhythmbox"), {});
     const bool up = QTest::qWaitFor(
         [this, withPlugin] {
-            return m_rhythmbox->state() == QProcess::NotRunning || (rhythmboxOnTheBus() && (!withPlugin || pluginAnswers()));
+            return !isRunning()
+                || (rhythmboxOnTheBus()
+                    && (!withPlugin || callPlugin(QStringLiteral("Version")).type() == QDBusMessage::ReplyMessage));
         },
         startTimeoutMs);
-    if (!up || m_rhythmbox->state() == QProcess::NotRunning)
-        return fail(QStringLiteral("Rhythmbox did not come up on the bus (its log: %1)").arg(m_home.filePath(QStringLiteral("rhythmbox.log"))));
+    if (!up || !isRunning())
+        return fail(QStringLiteral("Rhythmbox did not come up on the bus (its log: %1)").arg(log));
     return true;
 }
 
@@ -215,8 +209,8 @@ bool RhythmboxProcess::quit()
 {
     if (!isRunning())
         return false;
-    callOn(QStringLiteral("org.mpris.MediaPlayer2.rhythmbox"), QStringLiteral("/org/mpris/MediaPlayer2"),
-           QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"), {});
+    call(QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"), {},
+         QStringLiteral("org.mpris.MediaPlayer2.rhythmbox"));
     if (!m_rhythmbox->waitForFinished(30000)) {
         m_rhythmbox->kill();
         m_rhythmbox->waitForFinished(10000);
@@ -243,8 +237,7 @@ void RhythmboxProcess::stopAll()
 
 QVariantMap RhythmboxProcess::entry(const QString &uri)
 {
-    const QDBusMessage reply = call(QStringLiteral("/org/gnome/Rhythmbox3/RhythmDB"), QStringLiteral("org.gnome.Rhythmbox3.RhythmDB"),
-                                    QStringLiteral("GetEntryProperties"), {uri});
+    const QDBusMessage reply = callRhythmDb(QStringLiteral("GetEntryProperties"), {uri});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
@@ -252,9 +245,7 @@ QVariantMap RhythmboxProcess::entry(const QString &uri)
 
 bool RhythmboxProcess::load(const QString &uri)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(service, QStringLiteral("/org/gnome/Rhythmbox3"),
-                                                          QStringLiteral("org.gtk.Actions"), QStringLiteral("Activate"));
-    // av holding one (sb): built by hand, as Qt has no type for it.
+    // The action's parameter is av holding one (sb): built by hand, as Qt has no type for it.
     QDBusArgument pair;
     pair.beginStructure();
     pair << uri << false;
@@ -263,9 +254,10 @@ bool RhythmboxProcess::load(const QString &uri)
     list.beginArray(QMetaType::fromType<QDBusVariant>());
     list << QDBusVariant(QVariant::fromValue(pair));
     list.endArray();
-    message << QStringLiteral("load-uri") << QVariant::fromValue(list) << QVariant::fromValue(QVariantMap());
-    message.setAutoStartService(false);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    const QVariantList arguments{QStringLiteral("load-uri"), QVariant::fromValue(list), QVariant::fromValue(QVariantMap())};
+    const QDBusMessage reply = call(QStringLiteral("/org/gnome/Rhythmbox3"), QStringLiteral("org.gtk.Actions"),
+                                    QStringLiteral("Activate"), arguments);
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 bool RhythmboxProcess::waitForEntry(const QString &uri, int timeoutMs)
@@ -275,15 +267,12 @@ bool RhythmboxProcess::waitForEntry(const QString &uri, int timeoutMs)
 
 bool RhythmboxProcess::set(const QString &uri, const QVariantMap &values)
 {
-    return call(QStringLiteral("/org/gnome/Rhythmbox3/RhythmDB"), QStringLiteral("org.gnome.Rhythmbox3.RhythmDB"),
-                QStringLiteral("SetEntryProperties"), {uri, values})
-               .type() == QDBusMessage::ReplyMessage;
+    return callRhythmDb(QStringLiteral("SetEntryProperties"), {uri, values}).type() == QDBusMessage::ReplyMessage;
 }
 
 bool RhythmboxProcess::selected(QStringList *uris)
 {
-    const QDBusMessage reply = call(QStringLiteral("/org/melvora/Rhythmbox"), QStringLiteral("org.melvora.Rhythmbox"),
-                                    QStringLiteral("SelectedLocations"), {});
+    const QDBusMessage reply = callPlugin(QStringLiteral("SelectedLocations"));
     if (reply.type() != QDBusMessage::ReplyMessage)
         return false;
     *uris = reply.arguments().value(0).toStringList();

@@ -1,5 +1,4 @@
-// File dates: birth time as the file system reports it, modification time to
-// the nanosecond, and the conversions to and from QDateTime.
+// File dates: birth time, modification time to the nanosecond, conversions to and from QDateTime.
 
 #include "tracks/files/FileDates.h"
 
@@ -47,57 +46,49 @@ private slots:
         QCOMPARE((FileTime{-2, 500'000'001}).toDateTime().toMSecsSinceEpoch(), -1500);
     }
 
-    void birthTimeAndMissingFiles()
+    void birthAndModificationTimes()
     {
         const QString path = dir.filePath(QStringLiteral("born"));
+        const QUrl url = QUrl::fromLocalFile(path);
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         QVERIFY(touch(path));
         const QDateTime after = QDateTime::currentDateTimeUtc();
-        const auto born = FileDates::creationDate(QUrl::fromLocalFile(path));
+        const auto born = FileDates::creationDate(url);
         QCOMPARE(bool(born), fileSystemRecordsBirth(path));
-        // A time that is not normalised is carried into the seconds.
-        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path), {978307200, -1}));
-        QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), (FileTime{978307199, 999'999'999}));
-        if (born) {
-            // The kernel's clock may lag the wall clock by a tick.
-            QVERIFY(born->seconds >= before - 1 && born->toDateTime() <= after);
-            // Changing the modification date left the birth time alone.
-            QCOMPARE(FileDates::creationDate(QUrl::fromLocalFile(path)), born);
-        }
-        // Kernel files carry no birth time at all.
-        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(QStringLiteral("/proc/self/status"))));
-
-        const QString missing = dir.filePath(QStringLiteral("missing"));
-        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(missing)));
-        QVERIFY(!FileDates::modificationDate(QUrl::fromLocalFile(missing)));
-        QVERIFY(!FileDates::setModificationDate(QUrl::fromLocalFile(missing), {0, 0}));
-        QVERIFY(!QFile::exists(missing)); // not created by the attempt
-
-        // A NUL ends a name at the system call: "born<NUL>x" would be "born".
-        const QString cut = path + QChar(0) + QStringLiteral("x");
-        QVERIFY(!FileDates::modificationDate(QUrl::fromLocalFile(cut)));
-        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(cut)));
-        QVERIFY(!FileDates::setModificationDate(QUrl::fromLocalFile(cut), {0, 0}));
-        QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), (FileTime{978307199, 999'999'999}));
-    }
-
-    void modificationTimeToTheNanosecond()
-    {
-        const QString path = dir.filePath(QStringLiteral("dated"));
-        QVERIFY(touch(path));
         // A known access time, to see that writing the modification time keeps it.
         const struct timespec access[2] = {{1'000'000'000, 42}, {0, UTIME_OMIT}};
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), access, 0), 0);
-        // In 2013, before 1970, past 2038.
-        for (const FileTime &time : {FileTime{1364810400, 123'456'789}, FileTime{-31'536'000, 500'000'001},
-                                     FileTime{2'200'000'000, 1}}) {
-            QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path), time));
-            QCOMPARE(FileDates::modificationDate(QUrl::fromLocalFile(path)), time);
+        // To the nanosecond in 2013, before 1970, past 2038.
+        for (const FileTime &time :
+             {FileTime{1364810400, 123'456'789}, FileTime{-31'536'000, 500'000'001}, FileTime{2'200'000'000, 1}}) {
+            QVERIFY(FileDates::setModificationDate(url, time));
+            QCOMPARE(FileDates::modificationDate(url), time);
         }
+        // A time that is not normalised is carried into the seconds.
+        QVERIFY(FileDates::setModificationDate(url, {978307200, -1}));
+        QCOMPARE(FileDates::modificationDate(url), (FileTime{978307199, 999'999'999}));
         struct stat info = {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(qint64(info.st_atim.tv_sec), qint64(1'000'000'000));
         QCOMPARE(qint64(info.st_atim.tv_nsec), qint64(42));
+        if (born) {
+            // The kernel's clock may lag the wall clock by a tick.
+            QVERIFY(born->seconds >= before - 1 && born->toDateTime() <= after);
+            // Changing the modification date left the birth time alone.
+            QCOMPARE(FileDates::creationDate(url), born);
+        }
+        // Kernel files carry no birth time at all.
+        QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(QStringLiteral("/proc/self/status"))));
+
+        // Missing, or cut short by a NUL ("born<NUL>x" would reach "born"): nothing read, made or changed.
+        const QString missing = dir.filePath(QStringLiteral("missing"));
+        for (const QString &bad : {missing, path + QChar(0) + QStringLiteral("x")}) {
+            QVERIFY(!FileDates::creationDate(QUrl::fromLocalFile(bad)));
+            QVERIFY(!FileDates::modificationDate(QUrl::fromLocalFile(bad)));
+            QVERIFY(!FileDates::setModificationDate(QUrl::fromLocalFile(bad), {0, 0}));
+        }
+        QVERIFY(!QFile::exists(missing));
+        QCOMPARE(FileDates::modificationDate(url), (FileTime{978307199, 999'999'999}));
     }
 };
 

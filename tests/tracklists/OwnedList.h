@@ -2,7 +2,7 @@
 
 #include "tracks/lists/DropView.h"
 
-// A list of a given kind whose owner records every "items came in" it hears.
+// A list whose owner records every "items came in" it hears.
 struct OwnedList : FileDropDelegate
 {
     explicit OwnedList(int action)

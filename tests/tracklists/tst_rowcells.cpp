@@ -1,5 +1,4 @@
-// What the rows of each list show, read from real files, and how the cells
-// draw a selected and an unselected row.
+// What the rows of each list show, read from real files, and how the cells draw them.
 #include "app/common/Utils.h"
 #include "tests/support/AudioFiles.h"
 #include "tracks/files/FileDates.h"
@@ -14,8 +13,7 @@
 #include <QTest>
 
 namespace {
-// The system log's lines not taken yet. Other messages go on to the handler
-// that was there before.
+// The system log's lines not taken yet; other messages go on as before.
 QStringList logged;
 QtMessageHandler otherMessages = nullptr;
 
@@ -27,8 +25,7 @@ void catchSystemLog(QtMsgType type, const QMessageLogContext &context, const QSt
         otherMessages(type, context, message);
 }
 
-// Whether some pixel in the area has (about) the colour: glyph stems are
-// drawn in the pen's colour even when their edges are blended.
+// Whether some pixel in the area has (about) the colour: glyph stems have the pen's.
 bool hasColour(const QImage &image, const QRect &area, const QColor &colour)
 {
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -51,9 +48,11 @@ bool allColour(const QImage &image, const QRect &area, const QColor &colour)
 // A list with its table, shown offscreen.
 struct ListFixture
 {
-    explicit ListFixture(int action)
+    explicit ListFixture(int action, const QList<QUrl> &files = {}, const QDateTime &toDate = {})
     {
         view.setCurrentAction(action);
+        view.setFiles(files);
+        view.setToDate(toDate);
         view.attachTable(&table);
         table.horizontalHeader()->setDefaultSectionSize(280);
         table.resize(900, 200);
@@ -91,10 +90,10 @@ private slots:
         QVERIFY(AudioFiles::writeMp3(path(1), {"Untagged", "Artist", "Album", ""}));
         QVERIFY(AudioFiles::writeNonAudio(path(2)));
         const QDateTime past(QDate(2021, 5, 6), QTime(7, 8, 9), Qt::UTC);
-        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path(0)), FileTime::fromDateTime(past)));
+        QVERIFY(FileDates::setModificationDate(files.at(0), FileTime::fromDateTime(past)));
 
         const QDateTime chosen(QDate(2019, 12, 31), QTime(23, 59, 58));
-        // What a cell shows: the date M(odified), C(reated) or S(et), the T(rack number, "7/12" shown as "07").
+        // The date M(odified), C(reated) or S(et), the T(rack number, "7/12" shown as "07").
         const auto expected = [&](char shows, int row) {
             if (shows == 'T')
                 return QVariant(row == 0 ? QStringLiteral("07") : QStringLiteral("-"));
@@ -103,15 +102,13 @@ private slots:
             if (shows == '-')
                 return QVariant();
             const auto date =
-                shows == 'M' ? FileDates::modificationDate(QUrl::fromLocalFile(path(row))) : FileDates::creationDate(QUrl::fromLocalFile(path(row)));
+                shows == 'M' ? FileDates::modificationDate(files.at(row)) : FileDates::creationDate(files.at(row));
             return date ? QVariant(date->toDateTime()) : QVariant();
         };
         QCOMPARE(expected('M', 0).toDateTime(), past);
-        // Per list: the second and the third column, and the preview in the second.
+        // Per list: the second and third column, and the preview in the second.
         for (const auto &[action, shows] : {std::pair(0, "MCS"), {1, "MCC"}, {2, "MT-"}, {5, "T--"}}) {
-            ListFixture list(action);
-            list.view.setFiles(files);
-            list.view.setToDate(chosen);
+            ListFixture list(action, files, chosen);
             for (int row = 0; row < files.size(); ++row) {
                 QCOMPARE(list.at(row, 0).data().toString(), files.at(row).fileName());
                 QCOMPARE(list.at(row, 1).data(), expected(shows[0], row));
@@ -120,17 +117,14 @@ private slots:
             }
         }
         // The Date Added list shows what the library holds, once it is known.
-        ListFixture added(5);
-        added.view.setFiles(files);
+        ListFixture added(5, files);
         added.view.model()->setLibraryDates({{files.at(0), past}, {files.at(1), QDateTime()}});
         QCOMPARE(added.at(0, 2).data(), QVariant(past));
         QCOMPARE(added.at(1, 2).data().toString(), QStringLiteral("Not in the library"));
         QCOMPARE(added.at(2, 2).data(), QVariant());
 
         // The first list drawn: 30-point rows in the row colours, unselected and then selected.
-        ListFixture list(0);
-        list.view.setFiles(files);
-        list.view.setToDate(chosen);
+        ListFixture list(0, files, chosen);
         QCOMPARE(list.table.rowHeight(0), 30);
         const DatePreviewCell::Layout layout = DatePreviewCell::layout(list.cell(0, 1));
         for (const bool selected : {false, true}) {
@@ -154,7 +148,7 @@ private slots:
 
         // Nothing is cached: a file changed on disk shows its new date at once.
         const FileTime later = FileTime::fromDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0, 1), Qt::UTC));
-        QVERIFY(FileDates::setModificationDate(QUrl::fromLocalFile(path(1)), later));
+        QVERIFY(FileDates::setModificationDate(files.at(1), later));
         QCOMPARE(list.at(1, 1).data().toDateTime(), later.toDateTime());
 
         // Cells show dates in the user's locale, to the second.
@@ -164,12 +158,15 @@ private slots:
         QVERIFY(text.contains(QLocale().toString(chosen.date(), QLocale::ShortFormat)));
     }
 
-    void trackListsShowNamesArtistsPlaysAndStars()
+    // Track lists: what the rows hold, the stars each row is built with (one
+    // log line per row built, not per repaint), and previews beside the value.
+    void trackListsShowPlaysStarsAndPreviews()
     {
+        const QUrl gone = QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.mp3"));
         const QList<TrackObject> tracks{
             TrackObject::initWithName("Song", "Singer", QUrl(), 7, 60),
             TrackObject::initWithName("Other", "Band", QUrl(), 0, 99),
-            TrackObject::initWithName("Almost", "", QUrl(), 0, 19),
+            TrackObject::initWithName("Gone", "", gone, 0, 19),
         };
         ListFixture plays(3);
         plays.view.setTracks(tracks);
@@ -177,14 +174,11 @@ private slots:
         QCOMPARE(plays.at(0, 1).data().toString(), QStringLiteral("Singer"));
         QCOMPARE(plays.at(0, 2).data().toInt(), 7);
 
-        // The stars each row is built with: one log line per row built, not
-        // per repaint or selection change.
         ListFixture ratings(4);
         ratings.view.setTracks(tracks);
         QVERIFY(QTest::qWaitForWindowExposed(&ratings.table));
         QImage shot = ratings.shot();
         QCOMPARE(std::exchange(logged, {}), (QStringList{"rating:3", "rating:4", "rating:0"}));
-
         // Three stars of five, lighter ones on a selected row, the separator kept.
         const QRect cell = ratings.cell(0, 2);
         const QImage normalStar = shot.copy(RatingCell::starRect(cell, 1));
@@ -196,7 +190,6 @@ private slots:
         QVERIFY(allColour(shot, RatingCell::starRect(cell, 4), Utils::ColorSidebar()));
         QVERIFY(allColour(shot, QRect(cell.left(), cell.bottom(), cell.width(), 1), Utils::ColorBorder()));
         QCOMPARE(std::exchange(logged, {}), QStringList());
-
         // A reload of one row rebuilds that row only, with the new value.
         TrackObject changed = tracks.at(1);
         changed.rating = 20;
@@ -207,48 +200,37 @@ private slots:
         ratings.view.reloadData();
         ratings.shot();
         QCOMPARE(std::exchange(logged, {}).size(), 3);
-    }
+        ratings.table.clearSelection();
 
-    // A row with a preview draws "current → new", the new value in the
-    // preview colour; a row its last run could not change says so instead.
-    void previewsBesideTheCurrentValue()
-    {
-        const QUrl gone = QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.mp3"));
-        const QList<TrackObject> tracks{
-            TrackObject::initWithName("Song", "Singer", QUrl(), 3, 40),
-            TrackObject::initWithName("Other", "Band", QUrl(), 0, 100),
-            TrackObject::initWithName("Gone", "Band", gone, 5, 20),
-        };
-        for (const int action : {3, 4}) {
-            ListFixture list(action);
-            list.view.setTracks(tracks);
-            list.view.model()->setPreviews({100, {}, 60});
-            QSignalSpy changed(list.view.model(), &QAbstractItemModel::dataChanged);
-            list.view.model()->setPreviews({100, {}, 80}); // one row changed: one row drawn anew
-            QCOMPARE(changed.size(), 1);
-            QCOMPARE(changed.first().at(0).value<QModelIndex>(), list.at(2, 2));
-            QCOMPARE(changed.first().at(1).value<QModelIndex>(), list.at(2, 2));
-            list.view.model()->setOutcome({gone}, {{gone, QStringLiteral("Gone")}});
-            QCOMPARE(list.at(2, 2).data(TrackListModel::PreviewRole), QVariant());
+        // "current → new", the new value in the preview colour; a row its
+        // last run could not change says so instead.
+        for (ListFixture *list : {&plays, &ratings}) {
+            list->view.model()->setPreviews({100, {}, 60});
+            QSignalSpy redrawn(list->view.model(), &QAbstractItemModel::dataChanged);
+            list->view.model()->setPreviews({100, {}, 80});
+            QCOMPARE(redrawn.size(), 1);
+            QCOMPARE(redrawn.first().at(0).value<QModelIndex>(), list->at(2, 2));
+            QCOMPARE(redrawn.first().at(1).value<QModelIndex>(), list->at(2, 2));
+            list->view.model()->setOutcome({gone}, {{gone, QStringLiteral("Gone")}});
+            QCOMPARE(list->at(2, 2).data(TrackListModel::PreviewRole), QVariant());
 
-            QVERIFY(QTest::qWaitForWindowExposed(&list.table));
-            const QImage shot = list.shot();
-            const QRect withPreview = list.cell(0, 2), without = list.cell(1, 2);
-            if (action == 3) {
-                QCOMPARE(list.at(0, 2).data().toInt(), 3);
+            QVERIFY(QTest::qWaitForWindowExposed(&list->table));
+            shot = list->shot();
+            const QRect withPreview = list->cell(0, 2), without = list->cell(1, 2);
+            if (list == &plays) {
                 QVERIFY(hasColour(shot, withPreview, Utils::ColorPreview()));
                 QVERIFY(!hasColour(shot, without, Utils::ColorPreview()));
-                QCOMPARE(list.at(2, 2).data().toString(), QStringLiteral("not changed"));
+                QCOMPARE(list->at(2, 2).data().toString(), QStringLiteral("not changed"));
             } else {
-                // Two stars, then all five new ones; none new on the row without a preview.
-                QVERIFY(allColour(shot, RatingCell::starRect(withPreview, 3), Utils::ColorBG()));
+                // Three stars, then all five new ones; none new on the row without a preview.
+                QVERIFY(allColour(shot, RatingCell::starRect(withPreview, 4), Utils::ColorBG()));
                 QVERIFY(hasColour(shot, RatingCell::previewStarRect(withPreview, 5), Utils::ColorPreview()));
                 QVERIFY(allColour(shot, RatingCell::previewStarRect(without, 1), Utils::ColorBG()));
             }
-            QVERIFY(!hasColour(shot, list.cell(2, 2), Utils::ColorPreview()));
+            QVERIFY(!hasColour(shot, list->cell(2, 2), Utils::ColorPreview()));
             // New rows, new previews: the tool sets them again.
-            list.view.setTracks(tracks);
-            QCOMPARE(list.view.model()->previews(), QList<QVariant>());
+            list->view.setTracks(tracks);
+            QCOMPARE(list->view.model()->previews(), QList<QVariant>());
         }
     }
 };

@@ -6,8 +6,8 @@
 
 #include <utility>
 
-// A small HTTP server on 127.0.0.1 for tests: records each request and
-// answers every one the same way, or never (to stand for a hung service).
+// An HTTP server on 127.0.0.1 that records each request and answers every
+// one the same way, or never (a hung service).
 class HttpTestServer : public QTcpServer
 {
 public:
@@ -33,7 +33,6 @@ public:
 private:
     void readFrom(QTcpSocket *socket)
     {
-        // What came so far stays with the socket until the request is whole.
         QByteArray &buffer = received[socket];
         buffer += socket->readAll();
         const qsizetype end = buffer.indexOf("\r\n\r\n");
@@ -45,10 +44,10 @@ private:
         requests.append(std::exchange(buffer, {}));
         if (!answer)
             return;
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Length: " +
-                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
-    QHash<QTcpSocket *, QByteArray> received;
+    QHash<QTcpSocket *, QByteArray> received; // until each request is whole
 };
