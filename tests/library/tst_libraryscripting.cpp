@@ -212,12 +212,13 @@ private slots:
         QVERIFY(track.isValid());
         const pid_t pid = pid_t(library.pid());
 
-        // Hung: the call gives up at its own timeout, not at the bus's far longer one.
+        // Hung: the call gives up at its own timeout, not at the bus's 25 s
+        // (the bounds tell the two apart; they are no speed limit).
         QVERIFY(library.suspend());
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(ITunesTrack(service, track.persistentId()).name(), QString());
-        QVERIFY(clock.elapsed() < ITunesApplication::callTimeoutMs + 1000);
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
 
         // Killed as the call goes out: it fails at once, not after that timeout.
         std::atomic<bool> calling = false;
@@ -231,7 +232,7 @@ private slots:
         QVERIFY(!iTunes().add({QUrl::fromLocalFile(tagged(QStringLiteral("Late")))}).isValid());
         const qint64 elapsed = clock.elapsed();
         killer.join();
-        QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed < ITunesApplication::callTimeoutMs, qPrintable(QString::number(elapsed)));
         library.kill();
         QTRY_VERIFY_WITH_TIMEOUT(!iTunes().isRunning(), 1000);
     }
