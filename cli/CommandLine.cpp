@@ -63,10 +63,13 @@ void complain(const QString &text)
 QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
 {
     QList<QUrl> once;
-    QSet<QUrl> seen;
-    const auto take = [&](const QUrl &file) {
-        if (!seen.contains(file)) {
-            seen.insert(file);
+    // Told apart by their paths: a file's URL is made from its path alone,
+    // and bytes hash faster than a URL.
+    QSet<QByteArray> seen;
+    seen.reserve(arguments.size());
+    const auto take = [&](const QUrl &file, const QByteArray &path) {
+        if (!seen.contains(path)) {
+            seen.insert(path);
             once.append(file);
         }
     };
@@ -97,11 +100,11 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
             break;
         case FileNames::Kind::Folder:
             for (const QUrl &file : FolderFiles::expanded({FileNames::urlOf(path)}))
-                take(file);
+                take(file, FileNames::pathOf(file));
             break;
         case FileNames::Kind::File:
         case FileNames::Kind::Other:
-            take(named.at(i).file);
+            take(named.at(i).file, path);
             break;
         }
     }

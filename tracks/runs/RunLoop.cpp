@@ -30,11 +30,12 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
     int worked = 0;
     if (steps.before)
         guarded([&] { go = steps.before(); });
+    // A step that throws leaves this reason standing.
+    const QString unexpected = steps.work ? QCoreApplication::translate("BatchRun", "unexpected error") : QString();
     for (int i = 0; go && i < steps.count && !stop.isRequested(); ++i) {
         if (progress)
             progress(i, false);
-        // A step that throws leaves this reason standing.
-        QString failure = steps.work ? QCoreApplication::translate("BatchRun", "unexpected error") : QString();
+        QString failure = unexpected;
         if (steps.work)
             guarded([&] { failure = steps.work(i); });
         if (!failure.isEmpty())
