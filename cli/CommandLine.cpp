@@ -60,24 +60,27 @@ void complain(const QString &text)
     std::fprintf(stderr, "melvora-cli: %s\n", text.toUtf8().constData());
 }
 
-QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
+QList<QUrl> files(const QByteArrayList &arguments, bool *missing, QList<std::optional<FileDates::Times>> *times)
 {
     QList<QUrl> once;
     // Told apart by their paths: a file's URL is made from its path alone,
     // and bytes hash faster than a URL.
     QSet<QByteArray> seen;
     seen.reserve(arguments.size());
-    const auto take = [&](const QUrl &file, const QByteArray &path) {
+    const auto take = [&](const QUrl &file, const QByteArray &path, const std::optional<FileDates::Times> &dates) {
         if (!seen.contains(path)) {
             seen.insert(path);
             once.append(file);
+            if (times)
+                times->append(dates);
         }
     };
-    // What each argument names; a long list is asked by a few threads.
+    // What each argument names, and its dates with it; a long list is asked
+    // by a few threads.
     struct Named
     {
         QByteArray path;
-        FileNames::Kind kind = FileNames::Kind::Missing;
+        FileDates::Seen seen;
         QUrl file;
     };
     QList<Named> named(arguments.size());
@@ -85,14 +88,14 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
     inStretches(arguments.size(), [&arguments, name](qsizetype from, qsizetype to) {
         for (qsizetype i = from; i < to; ++i) {
             name[i].path = FileNames::cleaned(arguments.at(i));
-            name[i].kind = FileNames::kindOf(name[i].path);
-            if (name[i].kind == FileNames::Kind::File || name[i].kind == FileNames::Kind::Other)
+            name[i].seen = FileDates::seen(name[i].path);
+            if (name[i].seen.kind == FileNames::Kind::File || name[i].seen.kind == FileNames::Kind::Other)
                 name[i].file = FileNames::urlOf(name[i].path);
         }
     });
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray &argument = arguments.at(i), &path = named.at(i).path;
-        switch (named.at(i).kind) {
+        switch (named.at(i).seen.kind) {
         case FileNames::Kind::Missing:
             complain(QStringLiteral("%1: %2").arg(FileNames::shown(argument), QString::fromLocal8Bit(std::strerror(ENOENT))));
             if (missing)
@@ -100,11 +103,11 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing)
             break;
         case FileNames::Kind::Folder:
             for (const QUrl &file : FolderFiles::expanded({FileNames::urlOf(path)}))
-                take(file, FileNames::pathOf(file));
+                take(file, FileNames::pathOf(file), std::nullopt);
             break;
         case FileNames::Kind::File:
         case FileNames::Kind::Other:
-            take(named.at(i).file, path);
+            take(named.at(i).file, path, named.at(i).seen.times);
             break;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tracks/files/FileDates.h"
 #include "tracks/runs/RunSteps.h"
 
 #include <QByteArrayList>
@@ -9,6 +10,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 // What every command shares: its arguments as the bytes they were given (a
 // file name need not be UTF-8), files and folders made into the files they
@@ -35,8 +37,10 @@ int usage(const char *help, const QString &error);
 // Each argument a file or a folder; a folder stands for the audio files
 // below it, in path order. A file named twice is taken once. Names that
 // reach nothing are named on standard error with the reason and left out;
-// missing is set when there was one.
-QList<QUrl> files(const QByteArrayList &arguments, bool *missing);
+// missing is set when there was one. Where times is given, it gets each
+// file's dates as read when it was named (none for the files of a folder).
+QList<QUrl> files(const QByteArrayList &arguments, bool *missing,
+                  QList<std::optional<FileDates::Times>> *times = nullptr);
 // A line on standard error: "melvora-cli: TEXT".
 void complain(const QString &text);
 // Says on standard error that the library is not running and nothing was

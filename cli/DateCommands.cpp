@@ -119,7 +119,7 @@ int setDate(const QByteArrayList &list)
     run.action = DateRuns::Action::SetDate;
     run.moment = *moment;
     bool missing = false;
-    run.files = CommandLine::files(arguments.names.mid(1), &missing);
+    run.files = CommandLine::files(arguments.names.mid(1), &missing, &run.known);
     return runDates(QStringLiteral("set-date"), run, arguments, missing);
 }
 
@@ -135,7 +135,7 @@ int copyBirthDate(const QByteArrayList &list)
     DateRuns::DateRun run;
     run.action = DateRuns::Action::CopyBirthDate;
     bool missing = false;
-    run.files = CommandLine::files(arguments.names, &missing);
+    run.files = CommandLine::files(arguments.names, &missing, &run.known);
     return runDates(QStringLiteral("copy-birth-date"), run, arguments, missing);
 }
 
@@ -155,8 +155,13 @@ int sortDates(const QByteArrayList &list)
     run.action = DateRuns::Action::SortByTrack;
     run.firstGetsLatest = first == "newest";
     bool missing = false;
-    run.files = AlbumOrder::sorted(CommandLine::files(arguments.names, &missing),
-                                   by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName);
+    QList<std::optional<FileDates::Times>> known;
+    const QList<QUrl> files = CommandLine::files(arguments.names, &missing, &known);
+    const auto key = by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName;
+    for (const qsizetype i : AlbumOrder::sortedIndexes(files, key)) {
+        run.files.append(files.at(i));
+        run.known.append(known.at(i));
+    }
     return runDates(QStringLiteral("sort-dates"), run, arguments, missing);
 }
 

@@ -129,8 +129,16 @@ private slots:
             QCOMPARE(*modified(path), target);
         QCOMPARE(modified(album.tracks.first()), firstBefore);
 
-        // A folder stands for its audio files; newest first, one second apart.
-        const Result sorted = cli({"sort-dates", "--json", "--by", "track", "--first", "newest", album.folder});
+        // Files named against album order, then their folder, which stands
+        // for its audio files: each taken once, newest first, one second apart.
+        QList<std::optional<FileTime>> unsorted;
+        QList<QByteArray> sortArguments{"sort-dates", "--json", "--by", "track", "--first", "newest"};
+        for (qsizetype i = 0; i < album.tracks.size(); ++i) {
+            QVERIFY(FileDates::setModificationDate(album.tracks.at(i), FileTime{1'600'000'000 + i, 100 + i}));
+            unsorted.append(modified(album.tracks.at(i)));
+            sortArguments.insert(6, album.tracks.at(i));
+        }
+        const Result sorted = cli(sortArguments << album.folder);
         QCOMPARE(sorted.status, 0);
         const QJsonArray items = json(sorted).value(QStringLiteral("items")).toArray();
         QCOMPARE(items.size(), 5);
@@ -140,6 +148,11 @@ private slots:
             QCOMPARE(modified(album.tracks.at(i))->nanoseconds, 0);
         }
         QCOMPARE(modified(album.notes), notesBefore);
+        // Taken back, each file gets its own earlier date, although the run
+        // wrote them in album order.
+        QCOMPARE(cli({"undo"}).status, 0);
+        for (qsizetype i = 0; i < album.tracks.size(); ++i)
+            QCOMPARE(modified(album.tracks.at(i)), unsorted.at(i));
 
         // Where the file system keeps no creation date the file is named and left alone.
         const std::optional<FileTime> born = FileDates::creationDate(FileNames::urlOf(album.tracks.first()));

@@ -103,9 +103,14 @@ QList<QUrl> AlbumOrder::sorted(const QList<QUrl> &files, Key which)
 {
     QList<QUrl> result;
     result.reserve(files.size());
-    for (qsizetype i : order(keyed(files, which, false)))
+    for (qsizetype i : sortedIndexes(files, which))
         result.append(files[i]);
     return result;
+}
+
+QList<qsizetype> AlbumOrder::sortedIndexes(const QList<QUrl> &files, Key which)
+{
+    return order(keyed(files, which, false));
 }
 
 QStringList AlbumOrder::listing(const QList<QUrl> &files, Key which)

@@ -20,6 +20,8 @@ int compareKeys(const QString &a, const QString &b);
 // The files sorted ascending; files with equal keys keep their order. Each
 // file's key is read once.
 QList<QUrl> sorted(const QList<QUrl> &files, Key key);
+// The same order as the files' indexes, for lists that go along with them.
+QList<qsizetype> sortedIndexes(const QList<QUrl> &files, Key key);
 // The files sorted, one line each as a person and a script read it: the
 // file name, a tab, the track-number text; never a control character, so a
 // line is one file whatever its name or tags hold.

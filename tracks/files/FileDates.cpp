@@ -77,14 +77,23 @@ FileDates::Times FileDates::times(const QUrl &file)
 
 FileDates::Times FileDates::times(const QByteArray &path)
 {
-    Times times;
-    if (const auto info = statxOf(path, STATX_BTIME | STATX_MTIME)) {
+    return seen(path).times;
+}
+
+FileDates::Seen FileDates::seen(const QByteArray &path)
+{
+    Seen seen;
+    if (path.contains('\0'))
+        return seen;
+    if (const auto info = statxOf(path, STATX_TYPE | STATX_BTIME | STATX_MTIME)) {
+        const mode_t mode = info->stx_mode;
+        seen.kind = S_ISREG(mode) ? FileNames::Kind::File : S_ISDIR(mode) ? FileNames::Kind::Folder : FileNames::Kind::Other;
         if (info->stx_mask & STATX_BTIME)
-            times.created = fromStatx(info->stx_btime);
+            seen.times.created = fromStatx(info->stx_btime);
         if (info->stx_mask & STATX_MTIME)
-            times.modified = fromStatx(info->stx_mtime);
+            seen.times.modified = fromStatx(info->stx_mtime);
     }
-    return times;
+    return seen;
 }
 
 bool FileDates::setModificationDate(const QUrl &file, const FileTime &time, int *error)

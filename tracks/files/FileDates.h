@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/common/FileNames.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -40,6 +42,14 @@ Times times(const QUrl &file);
 // The same for a file named by its path (bytes as on disk), for a run that
 // has turned its URLs into paths once.
 Times times(const QByteArray &path);
+// What a path names (links followed, as a write follows them) and, for a
+// file, both dates: one call to the file system for all of it.
+struct Seen
+{
+    FileNames::Kind kind = FileNames::Kind::Missing;
+    Times times;
+};
+Seen seen(const QByteArray &path);
 // Sets only the modification time (the access time is left as it is). False
 // when the file is missing, cannot be changed, or the time is out of range;
 // error then says why (an errno value).

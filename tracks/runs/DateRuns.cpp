@@ -42,7 +42,8 @@ Plan planned(const DateRun &run)
     const auto read = [&run, path, now, born](qint64 from, qint64 to) {
         for (qint64 i = from; i < to; ++i) {
             path[i] = FileNames::pathOf(run.files.at(i));
-            const FileDates::Times times = FileDates::times(path[i]);
+            const std::optional<FileDates::Times> &seen = run.known.value(i);
+            const FileDates::Times times = seen ? *seen : FileDates::times(path[i]);
             now[i] = times.modified;
             born[i] = times.created;
         }
@@ -115,6 +116,8 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
         ++state->changed;
         return QString();
     };
+    // Each file gets its own planned date: the order of the writes changes nothing.
+    steps.sideBySide = true;
     steps.afterProgress = [files = run.files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
     steps.after = [state] { RunRecord::finish(state->record, state->changed.load()); };
     return steps;

@@ -25,6 +25,9 @@ struct DateRun
     QList<QUrl> files;             // for SortByTrack, in album order
     FileTime moment;               // SetDate
     bool firstGetsLatest = true;   // SortByTrack: the first file gets the latest date
+    // Each file's dates where they were read already (as the files were
+    // named), in the order of files; the plan reads the others.
+    QList<std::optional<FileDates::Times>> known;
 };
 
 // The run's name in the journal and the history.

@@ -1,10 +1,14 @@
 #include "tracks/runs/RunSteps.h"
 
+#include "app/common/Stretches.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QCoreApplication>
+
+#include <optional>
+#include <vector>
 
 namespace {
 // A step must not take the run down with it: a failed item is skipped and
@@ -32,6 +36,29 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
         guarded([&] { go = steps.before(); });
     // A step that throws leaves this reason standing.
     const QString unexpected = steps.work ? QCoreApplication::translate("BatchRun", "unexpected error") : QString();
+    if (go && steps.sideBySide && !progress && steps.work) {
+        // Each stretch of items on its own thread, each outcome in its own slot.
+        std::vector<std::optional<QString>> outcomes(steps.count);
+        inStretches(steps.count, [&](qsizetype from, qsizetype to) {
+            for (qsizetype i = from; i < to && !stop.isRequested(); ++i) {
+                QString failure = unexpected;
+                guarded([&] { failure = steps.work(int(i)); });
+                outcomes[i] = failure;
+            }
+        });
+        for (int i = 0; i < steps.count; ++i) {
+            if (!outcomes[i]) // not reached before a stop
+                continue;
+            if (!outcomes[i]->isEmpty()) {
+                failed.insert(i, *outcomes[i]);
+                continue;
+            }
+            ++worked;
+            if (steps.afterProgress)
+                guarded([&] { steps.afterProgress(i); });
+        }
+        go = false;
+    }
     for (int i = 0; go && i < steps.count && !stop.isRequested(); ++i) {
         if (progress)
             progress(i, false);
