@@ -67,6 +67,9 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing, QList<std::opt
     // and bytes hash faster than a URL.
     QSet<QByteArray> seen;
     seen.reserve(arguments.size());
+    once.reserve(arguments.size());
+    if (times)
+        times->reserve(times->size() + arguments.size());
     const auto take = [&](const QUrl &file, const QByteArray &path, const std::optional<FileDates::Times> &dates) {
         if (!seen.contains(path)) {
             seen.insert(path);

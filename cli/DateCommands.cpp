@@ -158,6 +158,8 @@ int sortDates(const QByteArrayList &list)
     QList<std::optional<FileDates::Times>> known;
     const QList<QUrl> files = CommandLine::files(arguments.names, &missing, &known);
     const auto key = by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName;
+    run.files.reserve(files.size());
+    run.known.reserve(files.size());
     for (const qsizetype i : AlbumOrder::sortedIndexes(files, key)) {
         run.files.append(files.at(i));
         run.known.append(known.at(i));

@@ -1,13 +1,18 @@
 // A run's loop: each item worked once, failures by index, afterProgress in
 // item order on the calling thread, a stop honoured; one by one while the
 // progress is followed, side by side when it is not and the items allow it.
+#include "tracks/runs/PlanInParts.h"
 #include "tracks/runs/RunSteps.h"
 #include "tracks/runs/StopFlag.h"
 
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -25,7 +30,12 @@ private slots:
         const std::thread::id caller = std::this_thread::get_id();
         std::vector<std::atomic<int>> visits(count);
         std::mutex lock;
+        std::condition_variable joined;
         std::set<std::thread::id> threads;
+        // The first item waits (boundedly) for a second thread, so that a
+        // thread that would take every item alone cannot hide a loop that
+        // never shares them out.
+        bool awaitSecond = std::thread::hardware_concurrency() > 1;
         QList<int> told;
         QList<std::thread::id> tellers;
         StopFlag stop;
@@ -35,8 +45,11 @@ private slots:
         steps.work = [&](int i) -> QString {
             ++visits[i];
             {
-                const std::lock_guard<std::mutex> hold(lock);
+                std::unique_lock<std::mutex> hold(lock);
                 threads.insert(std::this_thread::get_id());
+                joined.notify_all();
+                if (i == 0 && awaitSecond)
+                    joined.wait_for(hold, std::chrono::seconds(20), [&threads] { return threads.size() > 1; });
             }
             if (i == 1234)
                 throw std::runtime_error("lost");
@@ -61,9 +74,10 @@ private slots:
         // Nobody follows the progress: side by side, on more than one thread
         // where there is more than one core.
         expectEachOnce(RunLoop::run(steps, stop));
-        QVERIFY(std::thread::hardware_concurrency() < 2 || threads.size() > 1);
+        QVERIFY(!awaitSecond || threads.size() > 1);
 
         // Progress followed: one by one, in order, on the calling thread.
+        awaitSecond = false;
         std::fill(visits.begin(), visits.end(), 0);
         threads.clear();
         told.clear();
@@ -106,6 +120,49 @@ private slots:
         }
         QCOMPARE(told.size() + failed.size(), reached);
         QVERIFY(reached < count);
+    }
+
+    // A long plan goes into the journal in parts: each item's entry is
+    // there once the item may change, and the whole plan lands in order,
+    // without the items that have no entry. Without a journal nothing waits.
+    void aLongPlanIsJournalledAheadOfEachItem()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        qputenv("MELVORA_JOURNAL", QFile::encodeName(dir.filePath(QStringLiteral("journal.sqlite"))));
+        const auto reset = qScopeGuard([] { qunsetenv("MELVORA_JOURNAL"); });
+        constexpr int count = 3 * int(PlanInParts::partSize) + 100;
+        QList<RunJournal::Entry> entries;
+        for (int i = 0; i < count; ++i)
+            entries.append({i % 7 == 3 ? QString() : QStringLiteral("file:///m/%1.mp3").arg(i), RunJournal::Value{i, 0}, RunJournal::Value{i + 1, 5}});
+
+        PlanInParts plan(QStringLiteral("Sort"), RunJournal::Kind::ModificationTime, entries);
+        RunJournal reader;
+        QVERIFY(reader.open());
+        for (const int i : {0, int(PlanInParts::partSize), 2 * int(PlanInParts::partSize) + 2, count - 1}) {
+            plan.waitFor(i);
+            const QList<RunJournal::Run> runs = reader.runs();
+            QCOMPARE(runs.size(), 1);
+            QStringList in;
+            for (const RunJournal::Entry &e : reader.entries(runs.first().id))
+                in.append(e.target);
+            QVERIFY2(in.contains(entries.at(i).target), qPrintable(entries.at(i).target));
+        }
+        const qint64 id = plan.run();
+        QVERIFY(id > 0);
+        entries.removeIf([](const RunJournal::Entry &e) { return e.target.isEmpty(); });
+        const QList<RunJournal::Entry> stored = reader.entries(id);
+        QCOMPARE(stored.size(), entries.size());
+        QCOMPARE(reader.run(id)->items, entries.size());
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            QCOMPARE(stored.at(i).target, entries.at(i).target);
+            QVERIFY(stored.at(i).before == entries.at(i).before && stored.at(i).after == entries.at(i).after);
+        }
+
+        qputenv("MELVORA_JOURNAL", "off");
+        PlanInParts unrecorded(QStringLiteral("Sort"), RunJournal::Kind::ModificationTime, entries);
+        unrecorded.waitFor(entries.size() - 1);
+        QCOMPARE(unrecorded.run(), 0);
     }
 };
 

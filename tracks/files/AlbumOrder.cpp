@@ -1,6 +1,7 @@
 #include "tracks/files/AlbumOrder.h"
 
 #include "app/common/FileNames.h"
+#include "app/common/Stretches.h"
 #include "app/common/TextRules.h"
 #include "tracks/files/ID3Parser.h"
 
@@ -12,8 +13,6 @@
 namespace {
 // Below this many files the thread hand-off costs more than the reading.
 constexpr qsizetype parallelFrom = 16;
-// Names are only text: side by side only for a long list.
-constexpr qsizetype parallelNamesFrom = 2048;
 
 // Code point order on UTF-16 text: a surrogate (a character beyond U+FFFF)
 // must sort after U+E000..U+FFFF, although its code unit is smaller.
@@ -69,12 +68,15 @@ QList<Keyed> keyed(const QList<QUrl> &files, AlbumOrder::Key which, bool withTra
         k.track = place.track;
         return k;
     };
-    if (files.size() >= (reads ? parallelFrom : parallelNamesFrom))
+    if (reads && files.size() >= parallelFrom)
         return QtConcurrent::blockingMapped<QList<Keyed>>(files, keyOf);
-    QList<Keyed> k;
-    k.reserve(files.size());
-    for (const QUrl &url : files)
-        k.append(keyOf(url));
+    // Names are only text: each key into its own slot, side by side for a long list.
+    QList<Keyed> k(files.size());
+    Keyed *const slot = k.data();
+    inStretches(files.size(), [&files, &keyOf, slot](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i)
+            slot[i] = keyOf(files.at(i));
+    });
     return k;
 }
 

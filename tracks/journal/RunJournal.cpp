@@ -47,7 +47,7 @@ sqlite3 *connectionOf(const QSqlDatabase &db)
 // The plan of a whole library goes in through SQLite itself, one prepared
 // statement bound again per entry: through the SQL module every value
 // would first become a variant, which costs more than the insert.
-bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::Entry> &entries)
+bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::Entry> &entries, qsizetype firstPosition = 0)
 {
     sqlite3 *const connection = connectionOf(db);
     sqlite3_stmt *insert = nullptr;
@@ -57,7 +57,7 @@ bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::E
     for (qsizetype i = 0; inserted && i < entries.size(); ++i) {
         const RunJournal::Entry &e = entries.at(i);
         sqlite3_bind_int64(insert, 1, run);
-        sqlite3_bind_int64(insert, 2, i);
+        sqlite3_bind_int64(insert, 2, firstPosition + i);
         // Stored as UTF-8, so handed over as UTF-8 (a target is mostly ASCII).
         const QByteArray target = e.target.toUtf8();
         sqlite3_bind_text(insert, 3, target.constData(), int(target.size()), SQLITE_STATIC);
@@ -75,6 +75,17 @@ bool insertEntries(const QSqlDatabase &db, qint64 run, const QList<RunJournal::E
     }
     sqlite3_finalize(insert);
     return inserted;
+}
+// A run and its entries go; inside the caller's transaction.
+void dropRun(const QSqlDatabase &db, qint64 run)
+{
+    QSqlQuery drop(db);
+    drop.prepare(QStringLiteral("DELETE FROM entries WHERE run = ?"));
+    drop.addBindValue(run);
+    drop.exec();
+    drop.prepare(QStringLiteral("DELETE FROM runs WHERE id = ?"));
+    drop.addBindValue(run);
+    drop.exec();
 }
 } // namespace
 
@@ -147,6 +158,40 @@ bool RunJournal::isOpen() const
 
 qint64 RunJournal::begin(const QString &tool, Kind kind, const QList<Entry> &entries, qint64 undoOf)
 {
+    return beginRun(tool, kind, entries, entries.size(), undoOf);
+}
+
+qint64 RunJournal::beginInParts(const QString &tool, Kind kind, const QList<Entry> &firstPart, qsizetype items)
+{
+    return beginRun(tool, kind, firstPart, items, 0);
+}
+
+void RunJournal::forget(qint64 run)
+{
+    if (!isOpen() || run <= 0)
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction())
+        return;
+    dropRun(db, run);
+    db.commit();
+}
+
+bool RunJournal::addPart(qint64 run, const QList<Entry> &part, qsizetype firstPosition)
+{
+    if (!isOpen() || run <= 0)
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction())
+        return false;
+    if (insertEntries(db, run, part, firstPosition) && db.commit())
+        return true;
+    db.rollback();
+    return false;
+}
+
+qint64 RunJournal::beginRun(const QString &tool, Kind kind, const QList<Entry> &entries, qsizetype items, qint64 undoOf)
+{
     if (!isOpen())
         return 0;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
@@ -157,7 +202,7 @@ qint64 RunJournal::begin(const QString &tool, Kind kind, const QList<Entry> &ent
     q.addBindValue(tool);
     q.addBindValue(int(kind));
     q.addBindValue(QDateTime::currentMSecsSinceEpoch());
-    q.addBindValue(int(entries.size()));
+    q.addBindValue(int(items));
     q.addBindValue(undoOf);
     if (!q.exec()) {
         db.rollback();
@@ -252,14 +297,7 @@ void RunJournal::prune(qint64 nowMs)
         old.append(q.value(0).toLongLong());
     if (old.isEmpty() || !db.transaction())
         return;
-    QSqlQuery drop(db);
-    for (qint64 id : std::as_const(old)) {
-        drop.prepare(QStringLiteral("DELETE FROM entries WHERE run = ?"));
-        drop.addBindValue(id);
-        drop.exec();
-        drop.prepare(QStringLiteral("DELETE FROM runs WHERE id = ?"));
-        drop.addBindValue(id);
-        drop.exec();
-    }
+    for (qint64 id : std::as_const(old))
+        dropRun(db, id);
     db.commit();
 }

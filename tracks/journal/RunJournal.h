@@ -72,6 +72,14 @@ public:
     // Records a run and its whole plan before any change; the run's id, or 0
     // when nothing could be written (the caller then runs without undo).
     qint64 begin(const QString &tool, Kind kind, const QList<Entry> &entries, qint64 undoOf = 0);
+    // The same for a long plan written in parts while the run goes on: the
+    // run with its first part and the number of entries in all, then each
+    // further part, each in a transaction of its own (false when it could
+    // not be written). A caller changes an item only once its part is in.
+    qint64 beginInParts(const QString &tool, Kind kind, const QList<Entry> &firstPart, qsizetype items);
+    bool addPart(qint64 run, const QList<Entry> &part, qsizetype firstPosition);
+    // A run and its entries leave the journal (a plan that could not be written whole).
+    void forget(qint64 run);
     // Records how many items the run changed, and prunes old runs.
     void finish(qint64 run, int changed);
 
@@ -86,6 +94,8 @@ public:
     void prune(qint64 nowMs);
 
 private:
+    qint64 beginRun(const QString &tool, Kind kind, const QList<Entry> &entries, qsizetype items, qint64 undoOf);
+
     QString m_path;
     QString m_connection;
 };

@@ -4,6 +4,7 @@
 #include "app/common/Stretches.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/runs/ModificationDates.h"
+#include "tracks/runs/PlanInParts.h"
 #include "tracks/runs/RunRecord.h"
 
 #include <QCoreApplication>
@@ -82,14 +83,14 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
     {
         QByteArrayList paths;
         QList<std::optional<FileTime>> dates;
-        qint64 record = 0;
+        std::unique_ptr<PlanInParts> journal;
         std::atomic<int> changed{0};
     };
     auto state = std::make_shared<State>();
     RunSteps steps;
     steps.count = int(run.files.size());
-    // The journal learns every file's date now and the date it will get
-    // before the first file changes, so that the run can be taken back.
+    // The journal learns each file's date now and the date it will get
+    // before the file changes, so that the run can be taken back.
     steps.before = [run, state, given] {
         const Plan plan = given ? *given : planned(run);
         state->paths = plan.paths;
@@ -102,11 +103,12 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
                     entry[i] = RunRecord::fileTime(run.files.at(i), plan.now.at(i), *plan.dates.at(i));
         });
         // Files that keep their date have no entry.
-        entries.removeIf([](const RunJournal::Entry &e) { return e.target.isEmpty(); });
-        state->record = RunRecord::begin(toolName(run.action), RunJournal::Kind::ModificationTime, entries);
+        state->journal = std::make_unique<PlanInParts>(toolName(run.action), RunJournal::Kind::ModificationTime, std::move(entries));
         return true;
     };
     steps.work = [files = run.files, state](int i) {
+        if (state->journal)
+            state->journal->waitFor(i);
         const std::optional<FileTime> date = state->dates.at(i);
         if (!date)
             return reasonUnplanned(files.at(i));
@@ -119,7 +121,7 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
     // Each file gets its own planned date: the order of the writes changes nothing.
     steps.sideBySide = true;
     steps.afterProgress = [files = run.files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    steps.after = [state] { RunRecord::finish(state->record, state->changed.load()); };
+    steps.after = [state] { RunRecord::finish(state->journal ? state->journal->run() : 0, state->changed.load()); };
     return steps;
 }
 

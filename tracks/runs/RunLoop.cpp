@@ -1,13 +1,15 @@
 #include "tracks/runs/RunSteps.h"
 
-#include "app/common/Stretches.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -20,6 +22,38 @@ void guarded(F &&f)
         f();
     } catch (...) {
     }
+}
+
+// Side by side only where threads pay, on at most four of them.
+constexpr int sideBySideFrom = 1024;
+constexpr int sideBySideBlock = 64;
+
+// Each item's work: a few threads take the items in order, a block at a
+// time (so that together they follow a journal written from the first item
+// on), each outcome into its own slot; none for an item a stop kept from
+// being worked.
+std::vector<std::optional<QString>> workedSideBySide(const RunSteps &steps, const StopFlag &stop, const QString &unexpected)
+{
+    std::vector<std::optional<QString>> outcomes(steps.count);
+    std::atomic<int> next{0};
+    const auto worker = [&] {
+        for (int from; (from = next.fetch_add(sideBySideBlock)) < steps.count;) {
+            for (int i = from; i < std::min(steps.count, from + sideBySideBlock); ++i) {
+                if (stop.isRequested())
+                    return;
+                QString failure = unexpected;
+                guarded([&] { failure = steps.work(i); });
+                outcomes[i] = failure;
+            }
+        }
+    };
+    const unsigned threads = steps.count < sideBySideFrom ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::jthread> helpers; // joined before the outcomes are read
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back(worker);
+    worker();
+    helpers.clear();
+    return outcomes;
 }
 } // namespace
 
@@ -37,15 +71,7 @@ RunSteps::Failures RunLoop::run(const RunSteps &steps, const StopFlag &stop,
     // A step that throws leaves this reason standing.
     const QString unexpected = steps.work ? QCoreApplication::translate("BatchRun", "unexpected error") : QString();
     if (go && steps.sideBySide && !progress && steps.work) {
-        // Each stretch of items on its own thread, each outcome in its own slot.
-        std::vector<std::optional<QString>> outcomes(steps.count);
-        inStretches(steps.count, [&](qsizetype from, qsizetype to) {
-            for (qsizetype i = from; i < to && !stop.isRequested(); ++i) {
-                QString failure = unexpected;
-                guarded([&] { failure = steps.work(int(i)); });
-                outcomes[i] = failure;
-            }
-        });
+        const std::vector<std::optional<QString>> outcomes = workedSideBySide(steps, stop, unexpected);
         for (int i = 0; i < steps.count; ++i) {
             if (!outcomes[i]) // not reached before a stop
                 continue;
