@@ -30,7 +30,17 @@ QByteArray pathOf(const QUrl &url)
 
 QUrl urlOf(const QByteArray &path)
 {
-    return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+    const QByteArray encoded = path.toPercentEncoding("/");
+    // "//" would start an authority; only the whole URL can say it is empty.
+    if (encoded.startsWith("//"))
+        return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+    // The encoded path holds nothing to parse, so it is set as it is: the
+    // same URL, made without parsing a whole one.
+    static const QString scheme = QStringLiteral("file");
+    QUrl url;
+    url.setScheme(scheme);
+    url.setPath(QString::fromLatin1(encoded), QUrl::TolerantMode);
+    return url;
 }
 
 QUrl fromOutside(const QByteArray &text)

@@ -2,6 +2,7 @@
 #include "tests/support/AudioFiles.h"
 #include "tests/support/LibraryProcess.h"
 #include "tracks/files/FileDates.h"
+#include "tracks/library/ITunesApplication.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/lists/BatchRun.h"
 #include "tracks/runs/StopFlag.h"
@@ -200,6 +201,40 @@ private slots:
         QCOMPARE(FileDates::modificationDate(files.at(0)), std::optional(chosen));
         QVERIFY(!QFile::exists(files.at(1).toLocalFile()));
         QVERIFY(!LibraryProcess::waitForOwner(true, 0));
+    }
+
+    // Within one batch of refreshes the library is not asked about for each
+    // file, yet one that starts half-way is told about the files after it,
+    // and one that dies is no longer called.
+    void aLibraryStartingOrDyingDuringABatch()
+    {
+        QTemporaryDir dir;
+        QList<QUrl> files;
+        for (int i = 1; i <= 3; ++i) {
+            files << QUrl::fromLocalFile(dir.filePath(QStringLiteral("%1.mp3").arg(i)));
+            QVERIFY(AudioFiles::writeMp3(files.last().toLocalFile(), {"Title", "Artist", "Album", QString::number(i)}));
+        }
+        LibraryProcess process;
+        LibraryRefreshBatch batch;
+        refreshSingleFileFromItunesList(files.at(0)); // nothing runs
+        QVERIFY(process.start());
+        QTRY_VERIFY_WITH_TIMEOUT(ITunesApplication::iTunes().isRunning(), 10000);
+        refreshSingleFileFromItunesList(files.at(1));
+        batch.finish();
+        const auto held = [](const QUrl &file) {
+            const auto track = ITunesApplication::iTunes().trackOfFile(file);
+            return track && track->track.isValid();
+        };
+        QVERIFY(!held(files.at(0)));
+        QVERIFY(held(files.at(1)));
+
+        process.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!ITunesApplication::iTunes().isRunning(), 10000);
+        refreshSingleFileFromItunesList(files.at(2));
+        batch.finish();
+        QVERIFY(process.start());
+        QVERIFY(ITunesApplication::iTunes().trackOfFile(files.at(2)));
+        QVERIFY(!held(files.at(2)));
     }
 };
 

@@ -52,6 +52,15 @@ private slots:
                 every += char(c);
         QCOMPARE(FileNames::pathOf(FileNames::urlOf(every)), every);
         QCOMPARE(FileNames::pathOf(QUrl(FileNames::urlOf(every).toString())), every); // through text and back
+        // Made without parsing, it is the URL its text parses to: the same
+        // file compares and hashes alike wherever its URL came from.
+        for (const QByteArray &path : {every, QByteArray("//d/x.mp3"), QByteArray("/")}) {
+            const QUrl parsed = QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+            QCOMPARE(FileNames::urlOf(path), parsed);
+            QCOMPARE(FileNames::urlOf(path).toString(QUrl::FullyEncoded), parsed.toString(QUrl::FullyEncoded));
+            QCOMPARE(qHash(FileNames::urlOf(path)), qHash(parsed));
+            QCOMPARE(FileNames::pathOf(FileNames::urlOf(path)), path);
+        }
         QCOMPARE(FileNames::pathOf(QUrl::fromEncoded("file:///m/%FF%FE.mp3")), QByteArray("/m/\xFF\xFE.mp3"));
         for (const char *refused : {"file:///m/a%00b.mp3", "file://server/m/a.mp3", "http://h/m/a.mp3", "file:"})
             QVERIFY2(FileNames::pathOf(QUrl::fromEncoded(refused)).isEmpty(), refused);

@@ -17,6 +17,8 @@
 namespace {
 constexpr int queryTimeoutMs = 5000;
 
+std::atomic<quint64> g_changes{1};
+
 struct NameState
 {
     std::atomic<int> owned{-1}; // -1 not subscribed yet, 0 no owner, 1 owned
@@ -28,6 +30,7 @@ struct NameState
         // The instance first: whoever sees the name owned sees its instance.
         instance.store(isOwned ? ++owners : 0);
         owned.store(isOwned ? 1 : 0);
+        ++g_changes;
     }
 };
 
@@ -69,6 +72,7 @@ void stopWatch()
     QMutexLocker lock(&r.mutex);
     r.stopped = true;
     r.names.clear();
+    ++g_changes;
     if (r.thread) {
         r.thread->quit();
         r.thread->wait();
@@ -132,6 +136,11 @@ std::optional<bool> BusNameWatch::hasOwner(const QString &service)
     QObject *hub = r.thread->hub;
     QMetaObject::invokeMethod(hub, [hub, service, state] { subscribe(hub, service, state); }, Qt::QueuedConnection);
     return std::nullopt;
+}
+
+quint64 BusNameWatch::changes()
+{
+    return g_changes.load();
 }
 
 quint64 BusNameWatch::ownerInstance(const QString &service)

@@ -22,6 +22,10 @@ std::optional<bool> hasOwner(const QString &service);
 // can tell the instance went away or was replaced. 0 when the name has no
 // owner or the watch is not subscribed yet. Starts the watch.
 quint64 ownerInstance(const QString &service);
+// A number that grows whenever what the watch knows changes: an owner came or
+// went, a name's watch was subscribed, the watch stopped. What was worked out
+// from the watch's answers still holds while it stays the same.
+quint64 changes();
 // Asks the bus directly (one round trip); false when the bus does not answer.
 bool queryHasOwner(const QString &service);
 } // namespace BusNameWatch
