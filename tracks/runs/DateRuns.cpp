@@ -121,7 +121,10 @@ RunSteps steps(const DateRun &run, const std::optional<Plan> &given)
     // Each file gets its own planned date: the order of the writes changes nothing.
     steps.sideBySide = true;
     steps.afterProgress = [files = run.files](int i) { refreshSingleFileFromItunesList(files.at(i)); };
-    steps.after = [state] { RunRecord::finish(state->journal ? state->journal->run() : 0, state->changed.load()); };
+    steps.after = [state] {
+        if (state->journal)
+            state->journal->finish(state->changed.load());
+    };
     return steps;
 }
 

@@ -10,8 +10,7 @@ PlanInParts::PlanInParts(const QString &tool, RunJournal::Kind kind, QList<RunJo
 
 PlanInParts::~PlanInParts()
 {
-    if (m_writer.joinable())
-        m_writer.join();
+    ended(std::nullopt);
 }
 
 void PlanInParts::write(const QString &tool, RunJournal::Kind kind)
@@ -42,11 +41,14 @@ void PlanInParts::write(const QString &tool, RunJournal::Kind kind)
             recorded(to);
         }
     }
-    {
-        const std::lock_guard<std::mutex> hold(m_mutex);
-        m_run = run;
-    }
-    recorded(count);
+    std::unique_lock<std::mutex> hold(m_mutex);
+    m_run = run;
+    m_through.store(count, std::memory_order_release);
+    m_advanced.notify_all();
+    // The end of the run, told on this thread's connection: no second one to open.
+    m_advanced.wait(hold, [this] { return m_ended; });
+    if (run > 0 && m_changed)
+        journal.finish(run, *m_changed);
 }
 
 void PlanInParts::recorded(qsizetype through)
@@ -66,9 +68,22 @@ void PlanInParts::waitFor(qsizetype item)
     m_advanced.wait(hold, [this, item] { return m_through.load(std::memory_order_relaxed) > item; });
 }
 
-qint64 PlanInParts::run()
+void PlanInParts::ended(std::optional<int> changed)
 {
+    {
+        const std::lock_guard<std::mutex> hold(m_mutex);
+        if (!m_ended) {
+            m_ended = true;
+            m_changed = changed;
+        }
+    }
+    m_advanced.notify_all();
     if (m_writer.joinable())
         m_writer.join();
+}
+
+qint64 PlanInParts::finish(int changed)
+{
+    ended(changed);
     return m_run;
 }

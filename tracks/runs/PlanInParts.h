@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 // A long run's plan goes into the journal in parts, on a thread of its own,
@@ -20,26 +21,32 @@ class PlanInParts
 public:
     // One entry per item; an empty target where the item has none.
     PlanInParts(const QString &tool, RunJournal::Kind kind, QList<RunJournal::Entry> entries);
-    ~PlanInParts(); // waits for the writer
+    // Without finish() the run stays in the journal as one that never
+    // ended, as a killed run does. Waits for the writer.
+    ~PlanInParts();
     PlanInParts(const PlanInParts &) = delete;
     PlanInParts &operator=(const PlanInParts &) = delete;
 
     // Returns once the entry of the item is in the journal, or the journal
     // gave up. Any thread.
     void waitFor(qsizetype item);
-    // Waits for the whole plan; the run's id in the journal, 0 when it is not there.
-    qint64 run();
+    // Records how many items changed, on the writer's own connection; the
+    // run's id in the journal, 0 when it is not there.
+    qint64 finish(int changed);
 
     static constexpr qsizetype partSize = 512;
 
 private:
     void write(const QString &tool, RunJournal::Kind kind);
     void recorded(qsizetype through);
+    void ended(std::optional<int> changed);
 
     QList<RunJournal::Entry> m_entries;
     std::atomic<qsizetype> m_through{0}; // items [0, m_through) may change
     std::mutex m_mutex;
     std::condition_variable m_advanced;
     qint64 m_run = 0;
+    bool m_ended = false;
+    std::optional<int> m_changed; // set when the run ended; none: it did not
     std::thread m_writer;
 };
