@@ -1,7 +1,9 @@
 // The track-number text read from real files of every format, and from files that are not audio.
 
+#include "app/common/TextRules.h"
 #include "tests/support/AudioFiles.h"
 #include "tracks/files/ID3Parser.h"
+#include "tracks/files/QuickId3.h"
 #include "tracks/files/TagStream.h"
 
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QTest>
 
 #include <taglib/fileref.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 
 #include <sys/stat.h>
@@ -28,6 +31,54 @@ QString storedTrack(const QString &path)
 QString trackText(const QString &path)
 {
     return ID3Parser::getAudioFileTrackNumber(QUrl::fromLocalFile(path));
+}
+
+// An ID3v2 frame as stored: id, size (synchsafe in 2.4 unless plain is
+// asked for), flags, then what it holds.
+QByteArray synchsafe(quint32 n)
+{
+    const char out[4] = {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F), char(n & 0x7F)};
+    return QByteArray(out, 4);
+}
+
+QByteArray frame(int version, const QByteArray &id, const QByteArray &body, quint16 flags = 0, bool plainSize = false)
+{
+    const auto n = quint32(body.size());
+    QByteArray out = id;
+    if (version == 4 && !plainSize)
+        out += synchsafe(n);
+    else
+        out += char(n >> 24) + QByteArray(1, char(n >> 16)) + char(n >> 8) + char(n);
+    return out + char(flags >> 8) + char(flags & 0xFF) + body;
+}
+
+QByteArray text(const QByteArray &value, char encoding = 0)
+{
+    return encoding + value;
+}
+
+// A tag of the given frames and padding, its size in its header.
+QByteArray tag(int version, const QByteArray &frames, int padding = 64, char flags = 0, qsizetype claimed = -1)
+{
+    const auto n = quint32(claimed >= 0 ? claimed : frames.size() + padding);
+    return QByteArray("ID3") + char(version) + char(0) + flags + synchsafe(n) + frames + QByteArray(padding, '\0');
+}
+
+// count MPEG-1 Layer III frames, 128 kbit/s at 44.1 kHz; the first padded
+// by a byte when asked.
+QByteArray audio(int count, bool firstPadded = false)
+{
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        const bool padded = firstPadded && i == 0;
+        QByteArray f(417 + (padded ? 1 : 0), '\0');
+        f[0] = char(0xFF);
+        f[1] = char(0xFB);
+        f[2] = char(padded ? 0x92 : 0x90);
+        f[3] = char(0x64);
+        frames += f;
+    }
+    return frames;
 }
 } // namespace
 
@@ -119,6 +170,74 @@ private slots:
             QCOMPARE(storedTrack(file), QStringLiteral("5"));
             QVERIFY2(trackText(file) == u"05", name);
         }
+    }
+
+
+    // MP3 files are read without TagLib's objects where their tags are
+    // plain: what is read then must be what TagLib reads, in a file TagLib
+    // takes for audio too; anything unusual is left to TagLib.
+    void quickMp3ReadingAgreesWithTagLib_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("quick");
+        const QByteArray seven = text("7/12"), disc = text("2/3"), sound = audio(4);
+        const QByteArray id3v1 = "TAG" + QByteArray(125, ' ');
+        const QByteArray ape = "APETAGEX" + QByteArray(24, '\0');
+        const auto add = [](const char *name, const QByteArray &content, bool quick) { QTest::newRow(name) << content << quick; };
+        for (const int v : {3, 4}) {
+            const QByteArray plain = frame(v, "TIT2", text("Song")) + frame(v, "TRCK", seven) + frame(v, "TPOS", disc);
+            add(v == 3 ? "2.3 track and disc" : "2.4 track and disc", tag(v, plain) + sound, true);
+        }
+        add("values after empty ones", tag(4, frame(4, "TRCK", text(QByteArray("\0\0" "5\0" "9", 5)))) + sound, true);
+        add("first of two track frames", tag(4, frame(4, "TRCK", text("3")) + frame(4, "TRCK", text("8"))) + sound, true);
+        add("UTF-8, spaces", tag(4, frame(4, "TRCK", text(" 9 /10", 3))) + sound, true);
+        add("no disc frame", tag(3, frame(3, "TRCK", text("11"))) + sound, true);
+        add("large art first", tag(4, frame(4, "APIC", QByteArray(200 * 1024, 'x')) + frame(4, "TRCK", seven)) + sound, true);
+        add("no padding", tag(4, frame(4, "TRCK", seven), 0) + sound, true);
+        add("first audio frame padded", tag(4, frame(4, "TRCK", seven)) + audio(3, true), true);
+        add("ID3v1 tag at the end", tag(4, frame(4, "TRCK", seven)) + sound + id3v1, true);
+
+        add("UTF-16 track", tag(4, frame(4, "TRCK", QByteArray("\x01\xFF\xFE" "4\0", 5))) + sound, false);
+        add("Latin-1 beyond ASCII", tag(3, frame(3, "TRCK", text("7\xE9"))) + sound, false);
+        add("UTF-16 disc", tag(4, frame(4, "TRCK", seven) + frame(4, "TPOS", QByteArray("\x01\xFF\xFE" "2\0", 5))) + sound, false);
+        add("empty track text", tag(4, frame(4, "TRCK", text(""))) + sound, false);
+        add("flagged track frame", tag(3, frame(3, "TRCK", seven, 0x0040)) + sound, false);
+        add("unsynchronised tag", tag(3, frame(3, "TRCK", seven), 64, char(0x80)) + sound, false);
+        add("plain size in 2.4", tag(4, frame(4, "COMM", QByteArray(200, 'c'), 0, true) + frame(4, "TRCK", seven)) + sound, false);
+        add("empty frame first", tag(3, frame(3, "TXXX", "") + frame(3, "TRCK", seven)) + sound + id3v1, false);
+        add("invalid frame id", tag(4, frame(4, "trck", seven) + frame(4, "TRCK", text("4"))) + sound, false);
+        add("tag beyond the file", tag(4, frame(4, "TRCK", seven), 64, 0, 1 << 20) + sound, false);
+        add("2.2 tag", tag(2, "TRK" + QByteArray("\0\0\x04", 3) + text("3/9")) + sound, false);
+        add("no track frame, ID3v1 track", tag(4, frame(4, "TIT2", text("x"))) + sound + "TAG" + QByteArray(122, ' ') + QByteArray("\0\x06\xFF", 3), false);
+        add("gap before the audio", tag(4, frame(4, "TRCK", seven)) + QByteArray(3000, '\0') + sound, false);
+        add("one audio frame only", tag(4, frame(4, "TRCK", seven)) + audio(1), false);
+        add("no audio", tag(4, frame(4, "TRCK", seven)) + QByteArray(4000, 'n'), false);
+        add("APE tag at the end", tag(4, frame(4, "TRCK", seven)) + sound + ape, false);
+        add("APE tag before ID3v1", tag(4, frame(4, "TRCK", seven)) + sound + ape + id3v1, false);
+    }
+
+    void quickMp3ReadingAgreesWithTagLib()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, quick);
+        const QString mp3 = path(QStringLiteral("quick.mp3"));
+        QFile out(mp3);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(content) == content.size());
+        out.close();
+        TagStream stream(QFile::encodeName(mp3));
+        const std::optional<QuickId3::Texts> texts = QuickId3::read(stream);
+        QCOMPARE(texts.has_value(), quick);
+        if (!texts)
+            return;
+        TagLib::MPEG::File file(QFile::encodeName(mp3).constData(), false);
+        QVERIFY(file.firstFrameOffset() >= 0 && !file.hasAPETag());
+        const TagLib::PropertyMap map = file.properties();
+        const auto first = [&map](const char *key) {
+            return map.contains(key) ? QByteArray::fromStdString(map[key].front().to8Bit(true)) : QByteArray();
+        };
+        QCOMPARE(texts->track, first("TRACKNUMBER"));
+        QCOMPARE(texts->disc, first("DISCNUMBER"));
+        QCOMPARE(ID3Parser::getAlbumPlace(QUrl::fromLocalFile(mp3)).track, TextRules::trackNumber(QString::fromLatin1(texts->track)));
     }
 
     void placesThatAreNoFiles()

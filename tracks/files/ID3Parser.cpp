@@ -2,6 +2,7 @@
 
 #include "app/common/FileNames.h"
 #include "app/common/TextRules.h"
+#include "tracks/files/QuickId3.h"
 #include "tracks/files/TagStream.h"
 
 #include <taglib/aifffile.h>
@@ -84,6 +85,13 @@ TagLib::String storedText(const FastTag &tag, const char *frame, const char *fie
     return {};
 }
 
+// The place the stored texts give; none without a track text.
+ID3Parser::AlbumPlace placeOf(const QString &track, const QString &disc)
+{
+    const int discNumber = disc.isEmpty() ? 1 : std::max(1, disc.section(u'/', 0, 0).trimmed().toInt());
+    return {track.isEmpty() ? noNumber : TextRules::trackNumber(track), discNumber};
+}
+
 // RIFF formats carry their audio description in a chunk TagLib reads with
 // the tags anyway; only those are worth asking for audio properties.
 bool wantsAudioProperties(const QByteArray &suffix)
@@ -99,6 +107,10 @@ ID3Parser::AlbumPlace ID3Parser::getAlbumPlace(const QUrl &url)
     if (!stream.isOpen())
         return none;
     const QByteArray suffix = FileNames::suffixOf(stream.name());
+    // Most MP3 files are read without TagLib's objects.
+    if (suffix == "mp3")
+        if (const std::optional<QuickId3::Texts> quick = QuickId3::read(stream))
+            return placeOf(QString::fromLatin1(quick->track), QString::fromLatin1(quick->disc));
     const TagLib::FileRef ref(&stream, wantsAudioProperties(suffix));
     if (ref.isNull() || !ref.file()->isValid() || !holdsAudio(ref.file()) || stream.overBudget())
         return none;
@@ -121,11 +133,7 @@ ID3Parser::AlbumPlace ID3Parser::getAlbumPlace(const QUrl &url)
                 stored = entry->second.front();
         }
     }
-    if (!disc.isEmpty())
-        none.disc = std::max(1, QString::fromStdString(disc.to8Bit(true)).section(u'/', 0, 0).trimmed().toInt());
-    if (stored.isEmpty())
-        return none;
-    return {TextRules::trackNumber(QString::fromStdString(stored.to8Bit(true))), none.disc};
+    return placeOf(QString::fromStdString(stored.to8Bit(true)), QString::fromStdString(disc.to8Bit(true)));
 }
 
 QString ID3Parser::getAudioFileTrackNumber(const QUrl &url)

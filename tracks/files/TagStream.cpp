@@ -68,6 +68,23 @@ TagLib::ByteVector TagStream::readBlock(unsigned long length)
     return out;
 }
 
+bool TagStream::readInto(char *into, long length, long offset)
+{
+    if (length < 0 || offset < 0 || offset > m_size - length)
+        return false;
+    long done = 0;
+    while (done < length) {
+        const long at = offset + done;
+        const Block &block = blockAt(at - at % blockSize);
+        const long n = std::min(length - done, block.size - at % blockSize);
+        if (n <= 0)
+            return false; // the file is shorter than it was, or the budget is spent
+        std::copy_n(block.bytes.data() + at % blockSize, n, into + done);
+        done += n;
+    }
+    return true;
+}
+
 long TagStream::readAt(char *into, long length, long offset)
 {
     if (m_spent + length > readBudget) {

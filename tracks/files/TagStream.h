@@ -42,6 +42,9 @@ public:
     void truncate(long) override {}
     void seek(long offset, Position from = Beginning) override;
     TagLib::ByteVector readBlock(unsigned long length) override;
+    // length bytes from offset into a buffer of the caller's, through the
+    // same blocks and budget; false when the file holds fewer.
+    bool readInto(char *into, long length, long offset);
 
 private:
     // The blocks live inside the stream (on the reader's stack): one heap
