@@ -6,6 +6,7 @@
 #include "cli/DateAddedCommand.h"
 #include "cli/DateCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/MemoryReserve.h"
 #include "cli/OrderCommand.h"
 
 #include <QCoreApplication>
@@ -57,6 +58,8 @@ const Command commands[] = {
 
 int main(int argc, char **argv)
 {
+    // Before any other thread takes an arena.
+    MemoryReserve::forFiles(argc - 2);
     // A core application only: no window system is needed or touched.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("melvora-cli"));
