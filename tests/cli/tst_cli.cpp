@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -229,6 +230,46 @@ private slots:
         QCOMPARE(*modified(album.tracks.first()), (FileTime{1577836800, 0}));
         QVERIFY(cli({"history"}).out.contains("Redo Set Modification Date"));
         QCOMPARE(cli({"undo", "999999"}).status, 1);
+    }
+
+    // A long list takes the paths a few files do not: worked side by side,
+    // its plan journalled in parts. Every file still gets its own second, in
+    // name order, and undo gives each its own earlier date back.
+    void aLongListInOneRun()
+    {
+        QTemporaryDir dir;
+        QList<QByteArray> files;
+        QList<FileTime> earlier;
+        for (int i = 0; i < 1500; ++i) {
+            // Named so that name order differs from the order given.
+            const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("%1 track.txt").arg((i * 7) % 1500, 4, 10, QLatin1Char('0'))));
+            QFile file(QFile::decodeName(path));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+            file.close();
+            earlier.append({1'200'000'000 + i * 100, i});
+            QVERIFY(FileDates::setModificationDate(FileNames::urlOf(path), earlier.last()));
+            files.append(path);
+        }
+        // Too many for one shell line: the names are plain, so straight to the program.
+        QStringList arguments{QStringLiteral("sort-dates"), QStringLiteral("--by"), QStringLiteral("name"), QStringLiteral("--first"), QStringLiteral("oldest")};
+        for (const QByteArray &path : std::as_const(files))
+            arguments.append(QFile::decodeName(path));
+        QProcess run;
+        run.start(QStringLiteral(MELVORA_CLI), arguments);
+        QVERIFY(run.waitForFinished(60000));
+        QCOMPARE(run.exitCode(), 0);
+        QList<QByteArray> byName = files;
+        std::sort(byName.begin(), byName.end());
+        const std::optional<FileTime> first = modified(byName.first());
+        QVERIFY(first && first->nanoseconds == 0);
+        for (qsizetype i = 0; i < byName.size(); ++i)
+            QCOMPARE(modified(byName.at(i)), std::optional(FileTime{first->seconds + i, 0}));
+
+        const QJsonObject last = json(cli({"history", "--json"})).value(QStringLiteral("runs")).toArray().first().toObject();
+        QCOMPARE(last.value(QStringLiteral("changed")).toInt(), 1500);
+        QCOMPARE(cli({"undo"}).status, 0);
+        for (qsizetype i = 0; i < files.size(); ++i)
+            QCOMPARE(modified(files.at(i)), std::optional(earlier.at(i)));
     }
 
     void libraryCommandsGoThroughTheRunningLibrary()
