@@ -117,6 +117,11 @@ QList<QUrl> files(const QByteArrayList &arguments, bool *missing, QList<std::opt
     return once;
 }
 
+void watchLibrary()
+{
+    ITunesApplication::watch();
+}
+
 bool libraryRuns()
 {
     const ITunesApplication library = ITunesApplication::iTunes();

@@ -46,6 +46,9 @@ void complain(const QString &text);
 // Says on standard error that the library is not running and nothing was
 // changed; false then.
 bool libraryRuns();
+// Begins to follow which library runs while the command reads its files, so
+// that the run finds the answer ready (called before reading them).
+void watchLibrary();
 
 // Works the steps here; the progress goes to standard error when it is a
 // terminal ("label 120/10000").

@@ -67,6 +67,7 @@ int runCounts(const char *command, const char *help, const CountPolicy &policy, 
     setting.setCount = setting.setCount2 = qint32(amount);
 
     bool missing = false;
+    CommandLine::watchLibrary();
     const QList<QUrl> files = CommandLine::files(arguments.names, &missing);
     if (!CommandLine::libraryRuns())
         return CommandLine::SomeFailed;

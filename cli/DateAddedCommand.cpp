@@ -38,6 +38,7 @@ int run(const QByteArrayList &list)
         return CommandLine::usage(help, QStringLiteral("no file given"));
 
     bool missing = false;
+    CommandLine::watchLibrary();
     const QList<QUrl> files = AlbumOrder::sorted(CommandLine::files(arguments.names, &missing),
                                                  by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName);
     if (!CommandLine::libraryRuns())

@@ -119,6 +119,7 @@ int setDate(const QByteArrayList &list)
     run.action = DateRuns::Action::SetDate;
     run.moment = *moment;
     bool missing = false;
+    CommandLine::watchLibrary();
     run.files = CommandLine::files(arguments.names.mid(1), &missing, &run.known);
     return runDates(QStringLiteral("set-date"), run, arguments, missing);
 }
@@ -135,6 +136,7 @@ int copyBirthDate(const QByteArrayList &list)
     DateRuns::DateRun run;
     run.action = DateRuns::Action::CopyBirthDate;
     bool missing = false;
+    CommandLine::watchLibrary();
     run.files = CommandLine::files(arguments.names, &missing, &run.known);
     return runDates(QStringLiteral("copy-birth-date"), run, arguments, missing);
 }
@@ -156,6 +158,7 @@ int sortDates(const QByteArrayList &list)
     run.firstGetsLatest = first == "newest";
     bool missing = false;
     QList<std::optional<FileDates::Times>> known;
+    CommandLine::watchLibrary();
     const QList<QUrl> files = CommandLine::files(arguments.names, &missing, &known);
     const auto key = by == "track" ? AlbumOrder::Key::TrackNumber : AlbumOrder::Key::FileName;
     run.files.reserve(files.size());

@@ -224,6 +224,14 @@ void RunJournal::finish(qint64 run, int changed)
     prune(QDateTime::currentMSecsSinceEpoch());
 }
 
+void RunJournal::checkpoint()
+{
+    if (!isOpen())
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
 QList<RunJournal::Run> RunJournal::runs() const
 {
     QList<Run> all;

@@ -82,6 +82,10 @@ public:
     void forget(qint64 run);
     // Records how many items the run changed, and prunes old runs.
     void finish(qint64 run, int changed);
+    // Moves what was written so far from the write-ahead log into the
+    // database file, without waiting for readers; closing the last
+    // connection does that too, all at once.
+    void checkpoint();
 
     // Runs, newest first.
     QList<Run> runs() const;

@@ -219,6 +219,12 @@ ITunesApplication ITunesApplication::iTunes()
     return ITunesApplication(preferredService());
 }
 
+void ITunesApplication::watch()
+{
+    for (const char *service : {LibraryProtocol::serviceName, Rhythmbox::service})
+        BusNameWatch::hasOwner(QString::fromLatin1(service));
+}
+
 QString ITunesApplication::preferredService()
 {
     return qEnvironmentVariable("MELVORA_LIBRARY").compare(u"rhythmbox", Qt::CaseInsensitive) == 0

@@ -115,6 +115,10 @@ public:
     // Whether the library application is on the bus. Never starts it. Cheap:
     // answered from a process-wide watch of the bus name once that is set up.
     bool isRunning() const;
+    // Sets up that watch for every library now, without waiting for it, so
+    // that a program which will ask later finds the answer ready then
+    // instead of asking the bus itself.
+    static void watch();
     // Starts the library application (found beside this executable, else on
     // PATH) when it is not running, and waits until it is on the bus.
     // Returns whether it runs.

@@ -41,6 +41,10 @@ void PlanInParts::write(const QString &tool, RunJournal::Kind kind)
             recorded(to);
         }
     }
+    // While the last items change, the plan moves into the database file,
+    // which closing the connection after the run would otherwise do.
+    if (run > 0)
+        journal.checkpoint();
     std::unique_lock<std::mutex> hold(m_mutex);
     m_run = run;
     m_through.store(count, std::memory_order_release);
