@@ -17,8 +17,8 @@ namespace {
 constexpr qsizetype worthReserving = 1000;
 // What a file takes, as measured for a run over 10,000 files: on the main
 // thread, and on each thread that works beside it.
-constexpr qsizetype mainBytesPerFile = 1000;
-constexpr qsizetype threadBytesPerFile = 400;
+constexpr qsizetype mainBytesPerFile = 800;
+constexpr qsizetype threadBytesPerFile = 300;
 // Blocks stay below the size the allocator would map on its own (and hand
 // back at once when freed).
 constexpr qsizetype largestBlock = 24 << 20;
@@ -53,11 +53,11 @@ void MemoryReserve::forFiles(qsizetype count)
     // from the arenas, so that the filled pages are the ones reused.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
-    void *const mine = filledBlock(std::min(largestBlock, count * mainBytesPerFile));
     // One arena for each thread that may work at once (the side-by-side
     // workers and the journal's writer): threads that all hold a block at
     // the same time are each given an arena of their own, and those arenas
-    // go to the threads started after them.
+    // go to the threads started after them. They fill theirs while this
+    // thread fills the main one.
     const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     const qsizetype share = std::min(largestBlock, count * threadBytesPerFile);
     std::latch allHold(threads);
@@ -68,8 +68,8 @@ void MemoryReserve::forFiles(qsizetype count)
             allHold.arrive_and_wait();
             std::free(block);
         });
+    std::free(filledBlock(std::min(largestBlock, count * mainBytesPerFile)));
     fillers.clear();
-    std::free(mine);
 #else
     Q_UNUSED(count);
 #endif
