@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -178,6 +179,7 @@ private slots:
     {
         // Local time unless an offset is given; the time zone is fixed for the child.
         qputenv("TZ", "Europe/Berlin");
+        const auto reset = qScopeGuard([] { qunsetenv("TZ"); }); // also when a case fails
         QTemporaryDir dir;
         const QByteArray file = QFile::encodeName(dir.filePath(QStringLiteral("x.mp3")));
         QVERIFY(AudioFiles::writeNonAudio(QString::fromLocal8Bit(file)));
@@ -193,7 +195,6 @@ private slots:
             QVERIFY2(r.status == 0, text + r.err);
             QCOMPARE(*modified(file), expected);
         }
-        qunsetenv("TZ");
     }
 
     void historyAndUndoTakeBackTheCommandLinesRuns()
