@@ -1,9 +1,12 @@
 #include "cli/MemoryReserve.h"
 
+#include "app/common/Stretches.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <latch>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -58,7 +61,7 @@ void MemoryReserve::forFiles(qsizetype count)
     // the same time are each given an arena of their own, and those arenas
     // go to the threads started after them. They fill theirs while this
     // thread fills the main one.
-    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    const int threads = sideBySideThreads(std::numeric_limits<qsizetype>::max());
     const qsizetype share = std::min(largestBlock, count * threadBytesPerFile);
     std::latch allHold(threads);
     std::vector<std::jthread> fillers;

@@ -52,16 +52,7 @@ TagLib::ByteVector TagStream::readBlock(unsigned long length)
         // Large pieces (a tag holding cover art) skip the cache.
         done = readAt(out.data(), wanted, m_position);
     } else {
-        while (done < wanted) {
-            const long offset = m_position + done;
-            const Block &block = blockAt(offset - offset % blockSize);
-            const long inBlock = offset % blockSize;
-            const long n = std::min(wanted - done, block.size - inBlock);
-            if (n <= 0)
-                break; // the file is shorter than it was, or the budget is spent
-            std::copy_n(block.bytes.data() + inBlock, n, out.data() + done);
-            done += n;
-        }
+        done = fromBlocks(out.data(), wanted, m_position);
     }
     out.resize(unsigned(done));
     m_position += done;
@@ -70,19 +61,22 @@ TagLib::ByteVector TagStream::readBlock(unsigned long length)
 
 bool TagStream::readInto(char *into, long length, long offset)
 {
-    if (length < 0 || offset < 0 || offset > m_size - length)
-        return false;
+    return length >= 0 && offset >= 0 && offset <= m_size - length && fromBlocks(into, length, offset) == length;
+}
+
+long TagStream::fromBlocks(char *into, long length, long offset)
+{
     long done = 0;
     while (done < length) {
         const long at = offset + done;
         const Block &block = blockAt(at - at % blockSize);
         const long n = std::min(length - done, block.size - at % blockSize);
         if (n <= 0)
-            return false; // the file is shorter than it was, or the budget is spent
+            break; // the file is shorter than it was, or the budget is spent
         std::copy_n(block.bytes.data() + at % blockSize, n, into + done);
         done += n;
     }
-    return true;
+    return done;
 }
 
 long TagStream::readAt(char *into, long length, long offset)

@@ -61,6 +61,8 @@ private:
     };
 
     long readAt(char *into, long length, long offset);
+    // Copies through the cached blocks; the number of bytes there were.
+    long fromBlocks(char *into, long length, long offset);
     const Block &blockAt(long offset);
 
     int m_fd = -1;

@@ -1,5 +1,6 @@
 #include "tracks/runs/RunSteps.h"
 
+#include "app/common/Stretches.h"
 #include "tracks/library/LibraryRefresh.h"
 #include "tracks/library/LibrarySave.h"
 #include "tracks/runs/StopFlag.h"
@@ -24,8 +25,6 @@ void guarded(F &&f)
     }
 }
 
-// Side by side only where threads pay, on at most four of them.
-constexpr int sideBySideFrom = 1024;
 constexpr int sideBySideBlock = 64;
 
 // Each item's work: a few threads take the items in order, a block at a
@@ -47,9 +46,9 @@ std::vector<std::optional<QString>> workedSideBySide(const RunSteps &steps, cons
             }
         }
     };
-    const unsigned threads = steps.count < sideBySideFrom ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    const int threads = sideBySideThreads(steps.count);
     std::vector<std::jthread> helpers; // joined before the outcomes are read
-    for (unsigned t = 1; t < threads; ++t)
+    for (int t = 1; t < threads; ++t)
         helpers.emplace_back(worker);
     worker();
     helpers.clear();
